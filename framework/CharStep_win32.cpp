@@ -1,0 +1,7 @@
+#include "CharStep.h"
+
+#include <windows.h>
+
+const char* charnext(const char* p) {
+    return CharNextA(p);
+}

@@ -1,0 +1,7 @@
+#include "ProcessCmdLine.h"
+
+#include <windows.h>
+
+const char* processcmdline() {
+    return GetCommandLineA();
+}
