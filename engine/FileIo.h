@@ -1,5 +1,5 @@
-// The five file operations the engine needs, behind one seam: Win32 (FileIo_win32.cpp) and
-// POSIX (FileIo_posix.cpp). Error numbers are the platform's own (GetLastError / errno).
+// The file operations the engine needs, behind one seam: Win32 (FileIo_win32.cpp) and POSIX
+// (FileIo_posix.cpp). Error numbers are the platform's own (GetLastError / errno).
 #ifndef SONORM_FILEIO_H
 #define SONORM_FILEIO_H
 
@@ -11,24 +11,32 @@ constexpr FileHandle nofile = -1;
 
 enum class SeekOrigin { begin = 0, current = 1 };
 
-// Opens an existing file for sequential reading; others may read, nobody may write meanwhile.
+// Opens an existing file for sequential reading; others may read, nobody may write meanwhile
+// (POSIX has no share modes: there others may write).
 FileHandle fileopenread(const char* name);
 // Creates (or truncates) a file for writing, unshared.
 FileHandle filecreatewrite(const char* name);
-// One read call; stores the count delivered. False on a platform failure.
+// One read of count bytes; stores the count delivered, which is below count only at the end of
+// the file. False on a platform failure.
 bool fileread(FileHandle file, void* buffer, std::uint32_t count, std::uint32_t& done);
-// Writes all of count bytes (continuing partial writes). False on a platform failure or when
-// fewer bytes than asked were written.
+// Writes all of count bytes. False on a platform failure or when fewer bytes than asked were
+// written; a short write with no platform error leaves the disk-full number as last error
+// (Win32 ERROR_DISK_FULL 112, POSIX ENOSPC).
 bool filewrite(FileHandle file, const void* buffer, std::uint32_t count);
 // Moves the position; false on a refusal. Moving beyond the end is not a failure.
 bool fileseek(FileHandle file, std::int64_t distance, SeekOrigin origin);
 // Current position; false on failure.
 bool filetell(FileHandle file, std::uint64_t& position);
+// Size of the open file; false on failure.
+bool filesize(FileHandle file, std::uint64_t& size);
 bool fileclose(FileHandle file);
 // The platform's last error number, read right after a failing call.
 std::uint32_t filelasterror();
-// True when name refers to the file open as file (same device and inode). Platforms whose
-// share modes already refuse such a create answer false.
+// The platform's error number for exhausted memory (Win32 ERROR_NOT_ENOUGH_MEMORY 8, ENOMEM).
+std::uint32_t nomemoryerror();
+// True when name refers to the file open as file (same device and inode); the last error is
+// then the number a refused create gives (POSIX: EBUSY). Win32 answers false: its share modes
+// already make the create fail with ERROR_SHARING_VIOLATION.
 bool filesameasopen(FileHandle file, const char* name);
 
 #endif
