@@ -5,23 +5,31 @@
 
 #include "FileIo.h"
 #include "Result.h"
+#include "WaveLayout.h"
 
 #include <cstdint>
 
 class WaveSource {
 public:
     WaveSource();
+    // Releases the format record; does no file work (the owner closes after a successful open).
     virtual ~WaveSource();
     WaveSource(const WaveSource&) = delete;
     WaveSource& operator=(const WaveSource&) = delete;
 
+    // True only on full success; then the reader is open and positioned at the data start.
     bool open(Result& result, const char* name);
+    // Exactly count bytes of sample data from the current position.
     bool read(Result& result, void* buffer, std::uint32_t count);
     bool close(Result& result);
+    // Distance 0 to 0xFFFFFFFF from the start or the current position.
     bool seek(Result& result, std::int64_t distance, SeekOrigin origin);
     // Current position and the platform error number (0 when the position was obtained).
     std::uint64_t tell(std::uint32_t& error) const;
+    // One platform read; true only when exactly count bytes came. Records nothing.
     bool readexact(void* buffer, std::uint32_t count);
+    // True when name is the file this reader holds open (see filesameasopen).
+    bool holds(const char* name) const;
 
     bool isopen() const { return file != nofile; }
     const std::uint8_t* riffheader() const { return riff; }
@@ -33,13 +41,20 @@ public:
     std::uint64_t datastartpos() const { return datastart; }
 
 private:
+    bool walk(Result& result);
+    bool readformat(Result& result, const std::uint8_t* header, std::uint32_t size);
+    bool readfact(Result& result);
+    bool takedata(Result& result, const std::uint8_t* header, std::uint32_t size);
+    bool check(Result& result);
+    void reset();
+
     FileHandle file;
-    std::uint8_t riff[12];
-    std::uint8_t* format;
-    std::uint8_t dataid[4];
+    std::uint8_t riff[wave::riffheadersize];
+    std::uint8_t* format; // one block of chunk size + 8 bytes
+    std::uint8_t dataid[wave::idsize];
     std::uint32_t datasize;
     std::uint32_t samplecount;
-    std::uint64_t datastart;
+    std::uint64_t datastart; // 0: no "data" chunk seen yet
 };
 
 #endif

@@ -3,6 +3,7 @@
 #define SONORM_WAVEWRITER_H
 
 #include "Result.h"
+#include "WaveLayout.h"
 
 #include <cstdint>
 
@@ -10,12 +11,19 @@ class WaveSource;
 
 class WaveWriter {
 public:
-    bool write(Result& result, const WaveSource& source, const char* name);
+    // One copy block, allocated once per write.
+    static constexpr std::uint32_t blocksize = 0xA00000; // 10 MiB
+
+    // source must have opened successfully and not been read since; its data is pulled
+    // through source.read. The output stays on disk as far as it was written.
+    bool write(Result& result, WaveSource& source, const char* name);
 
 private:
-    std::uint8_t riff[12];
-    std::uint8_t fmt[24];
-    std::uint8_t data[8];
+    bool compose(const WaveSource& source);
+
+    std::uint8_t riff[wave::riffheadersize];
+    std::uint8_t fmt[wave::fmtchunksize];
+    std::uint8_t data[wave::chunkheadersize];
 };
 
 #endif

@@ -1,0 +1,216 @@
+#include "WaveSource.h"
+
+#include "Codes.h"
+
+#include <cstring>
+#include <new>
+
+namespace {
+
+constexpr std::int64_t maxseek = 0xFFFFFFFF;
+// Largest "fmt " size whose record (size + 8 bytes) still has a 32-bit length.
+constexpr std::uint32_t maxformatsize = 0xFFFFFFFF - wave::chunkheadersize;
+
+} // namespace
+
+WaveSource::WaveSource()
+    : file(nofile), riff{}, format(nullptr), dataid{}, datasize(0), samplecount(0), datastart(0) {}
+
+WaveSource::~WaveSource() {
+    delete[] format;
+}
+
+// Clears what an earlier open of this reader may have left, so the walk starts from nothing.
+void WaveSource::reset() {
+    std::memset(riff, 0, sizeof riff);
+    delete[] format;
+    format = nullptr;
+    std::memset(dataid, 0, sizeof dataid);
+    datasize = 0;
+    samplecount = 0;
+    datastart = 0;
+}
+
+bool WaveSource::open(Result& result, const char* name) {
+    if (isopen()) {
+        return result.fail(codes::alreadyopen);
+    }
+    reset();
+    file = fileopenread(name);
+    if (file == nofile) {
+        return result.fail(codes::openfailed, filelasterror());
+    }
+    if (walk(result) && check(result)) {
+        return true;
+    }
+    // A failing close here must not replace the failure that caused it.
+    Result cleanup;
+    close(cleanup);
+    return false;
+}
+
+bool WaveSource::walk(Result& result) {
+    if (!readexact(riff, wave::riffheadersize)) {
+        return result.fail(codes::riffreadfailed, filelasterror());
+    }
+    if (!wave::sameid(riff, wave::riffid)) {
+        return result.fail(codes::badriff);
+    }
+    if (!wave::sameid(riff + wave::formtypeat, wave::waveid)) {
+        return result.fail(codes::badwave);
+    }
+    // Bodies are skipped by exactly their declared size: no pad byte after an odd size.
+    do {
+        std::uint8_t header[wave::chunkheadersize];
+        if (!readexact(header, wave::chunkheadersize)) {
+            return result.fail(codes::chunkheaderfailed, filelasterror());
+        }
+        std::uint32_t size = wave::get32(header + wave::chunksizeat);
+        bool ok;
+        if (wave::sameid(header, wave::fmtid)) {
+            ok = readformat(result, header, size);
+        } else if (wave::sameid(header, wave::factid) && size == wave::factbodysize) {
+            ok = readfact(result);
+        } else if (wave::sameid(header, wave::dataid)) {
+            ok = takedata(result, header, size);
+        } else {
+            ok = seek(result, size, SeekOrigin::current);
+        }
+        if (!ok) {
+            return false;
+        }
+    } while (format == nullptr || datastart == 0);
+    return true;
+}
+
+bool WaveSource::readformat(Result& result, const std::uint8_t* header, std::uint32_t size) {
+    // A body longer than the rest of the file cannot be read in full. Knowing that before the
+    // allocation keeps a corrupt size from asking for up to 4 GiB of memory.
+    std::uint64_t position = 0;
+    std::uint64_t end = 0;
+    if (filetell(file, position) && filesize(file, end) && end >= position &&
+        size > end - position) {
+        return result.fail(codes::fmtreadfailed, filelasterror());
+    }
+    if (size > maxformatsize) {
+        return result.fail(codes::fmtnomemory, nomemoryerror());
+    }
+    auto* record = new (std::nothrow) std::uint8_t[std::size_t{size} + wave::chunkheadersize];
+    if (record == nullptr) {
+        return result.fail(codes::fmtnomemory, nomemoryerror());
+    }
+    std::memcpy(record, header, wave::chunkheadersize);
+    delete[] format; // a later "fmt " chunk replaces an earlier one
+    format = record;
+    if (!readexact(format + wave::chunkheadersize, size)) {
+        return result.fail(codes::fmtreadfailed, filelasterror());
+    }
+    return true;
+}
+
+bool WaveSource::readfact(Result& result) {
+    std::uint8_t body[wave::factbodysize];
+    if (!readexact(body, wave::factbodysize)) {
+        return result.fail(codes::factreadfailed, filelasterror());
+    }
+    samplecount = wave::get32(body);
+    return true;
+}
+
+bool WaveSource::takedata(Result& result, const std::uint8_t* header, std::uint32_t size) {
+    std::memcpy(dataid, header, wave::idsize);
+    datasize = size;
+    std::uint32_t error = 0;
+    std::uint64_t position = tell(error);
+    if (error != 0) {
+        return result.fail(codes::datapositionfailed, error);
+    }
+    datastart = position;
+    return seek(result, size, SeekOrigin::current);
+}
+
+bool WaveSource::check(Result& result) {
+    // Every check below reads the first 16 body bytes; a shorter body is not read past its end.
+    if (wave::get32(format + wave::chunksizeat) < wave::fmtbodysize) {
+        return result.fail(codes::fmttooshort);
+    }
+    const std::uint8_t* body = format + wave::chunkheadersize;
+    std::uint16_t tag = wave::get16(body + wave::tagat);
+    std::uint16_t channels = wave::get16(body + wave::channelsat);
+    std::uint32_t rate = wave::get32(body + wave::rateat);
+    std::uint16_t bits = wave::get16(body + wave::bitsat);
+
+    if (samplecount == 0) {
+        std::uint32_t samplebytes = std::uint32_t{channels} * (bits / 8u);
+        if (samplebytes != 0) {
+            samplecount = datasize / samplebytes;
+        }
+    }
+    if (tag != wave::formatpcm) {
+        return result.fail(codes::notpcm);
+    }
+    if (channels != 1 && channels != 2) {
+        return result.fail(codes::badchannels);
+    }
+    if (bits != 8 && bits != 16) {
+        return result.fail(codes::badbits);
+    }
+    if (rate == 0) {
+        return result.fail(codes::badrate);
+    }
+    if (samplecount == 0) {
+        return result.fail(codes::badsamplecount);
+    }
+    return seek(result, static_cast<std::int64_t>(datastart), SeekOrigin::begin);
+}
+
+bool WaveSource::read(Result& result, void* buffer, std::uint32_t count) {
+    if (!isopen()) {
+        return result.fail(codes::readnotopen);
+    }
+    if (!readexact(buffer, count)) {
+        result.fail(codes::readfailed, filelasterror());
+    }
+    return result.ok();
+}
+
+bool WaveSource::close(Result& result) {
+    if (!isopen()) {
+        return result.fail(codes::closenotopen);
+    }
+    if (!fileclose(file)) {
+        result.fail(codes::closefailed, filelasterror());
+    }
+    file = nofile;
+    delete[] format;
+    format = nullptr;
+    return result.ok();
+}
+
+bool WaveSource::seek(Result& result, std::int64_t distance, SeekOrigin origin) {
+    if (!isopen()) {
+        return result.fail(codes::seeknotopen);
+    }
+    if (distance < 0 || distance > maxseek) {
+        return result.fail(codes::seekrange);
+    }
+    if (!fileseek(file, distance, origin)) {
+        result.fail(codes::seekfailed, filelasterror());
+    }
+    return result.ok();
+}
+
+std::uint64_t WaveSource::tell(std::uint32_t& error) const {
+    std::uint64_t position = 0;
+    error = filetell(file, position) ? 0 : filelasterror();
+    return position;
+}
+
+bool WaveSource::readexact(void* buffer, std::uint32_t count) {
+    std::uint32_t done = 0;
+    return fileread(file, buffer, count, done) && done == count;
+}
+
+bool WaveSource::holds(const char* name) const {
+    return isopen() && filesameasopen(file, name);
+}

@@ -1,0 +1,77 @@
+#include "WaveWriter.h"
+
+#include "Codes.h"
+#include "FileIo.h"
+#include "WaveSource.h"
+
+#include <cstring>
+#include <memory>
+#include <new>
+
+// The header pieces as the output has them: the input's ids and PCM fields, "fmt " size 16 and
+// the RIFF size computed from the data size (modulo 2^32).
+bool WaveWriter::compose(const WaveSource& source) {
+    const std::uint8_t* format = source.formatrecord();
+    if (format == nullptr) {
+        return false;
+    }
+    std::memcpy(riff, source.riffheader(), sizeof riff);
+    std::memcpy(fmt, format, sizeof fmt);
+    std::memcpy(data, source.datachunkid(), wave::idsize);
+    wave::put32(data + wave::chunksizeat, source.datachunksize());
+    wave::put32(fmt + wave::chunksizeat, wave::fmtbodysize);
+    wave::put32(riff + wave::riffsizeat, source.datachunksize() + wave::riffsizeextra);
+    return true;
+}
+
+bool WaveWriter::write(Result& result, WaveSource& source, const char* name) {
+    // Without a format record the source never opened: nothing to write, as a read would say.
+    if (!compose(source)) {
+        result.fail(codes::readnotopen);
+        return false;
+    }
+    // Where the platform has no share modes, writing onto the open input is refused here, before
+    // the create would truncate it.
+    if (source.holds(name)) {
+        result.fail(codes::createfailed, filelasterror());
+        return false;
+    }
+    FileHandle out = filecreatewrite(name);
+    if (out == nofile) {
+        result.fail(codes::createfailed, filelasterror());
+        return false;
+    }
+
+    std::unique_ptr<std::uint8_t[]> buffer(new (std::nothrow) std::uint8_t[blocksize]);
+    if (!buffer) {
+        result.fail(codes::buffernomemory, nomemoryerror());
+    } else if (!filewrite(out, riff, sizeof riff)) {
+        result.fail(codes::writerifffailed, filelasterror());
+    } else if (!filewrite(out, fmt, sizeof fmt)) {
+        result.fail(codes::writefmtfailed, filelasterror());
+    } else if (!filewrite(out, data, sizeof data)) {
+        result.fail(codes::writedatafailed, filelasterror());
+    } else {
+        std::uint32_t remaining = source.datachunksize();
+        std::uint32_t block = blocksize;
+        while (remaining != 0) {
+            if (block > remaining) {
+                block = remaining;
+            }
+            if (!source.read(result, buffer.get(), block)) {
+                break;
+            }
+            if (!filewrite(out, buffer.get(), block)) {
+                result.fail(codes::writeblockfailed, filelasterror());
+                break;
+            }
+            remaining -= block;
+        }
+    }
+
+    buffer.reset();
+    if (!fileclose(out)) {
+        result.fail(codes::outclosefailed, filelasterror());
+    }
+    return result.ok();
+}
