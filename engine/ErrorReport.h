@@ -15,7 +15,10 @@ using StringLoader = int (*)(void* context, unsigned id, char* buf, int size);
 
 // Composes the report for result into buf (reportsize bytes). False, with buf empty, when
 // result holds no failure. severe is set from the code table (stop icon when true).
-bool composereport(const Result& result, StringLoader load, void* context, char* buf,
-                   bool& severe);
+bool composereport(const Result& result, StringLoader load, void* context, char* buf, bool& severe);
+
+// Writes text, one blank when blank is set, and suffix into buf (reportsize bytes). A text too
+// long for the rest is cut at a character boundary, so the suffix is never lost.
+void fitreport(char* buf, const char* text, bool blank, const char* suffix);
 
 #endif
