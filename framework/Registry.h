@@ -17,7 +17,7 @@ constexpr const char* posbottomname = "MainWindowPos.bottom";
 struct RegKey {
     HKEY key;
 
-    // A REG_DWORD value of exactly four bytes; out written only on success.
+    // A REG_DWORD value (at most four bytes); out written only on success.
     bool readdword(const char* name, DWORD& out) const;
     // readdword, out = value != 0.
     bool readbool(const char* name, bool& out) const;
