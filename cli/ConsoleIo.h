@@ -1,0 +1,19 @@
+// The tool's two output streams: exact bytes, the platform's line break, terminal detection,
+// and the conversion of native (ANSI code page) text to UTF-8 for JSON.
+#ifndef SONORM_CLI_CONSOLEIO_H
+#define SONORM_CLI_CONSOLEIO_H
+
+#include <string>
+
+// "\n" natively, "\r\n" on Windows (the streams are switched to binary mode by consoleinit).
+extern const char* const linebreak;
+
+// Puts stdout and stderr in the mode that writes bytes unchanged.
+void consoleinit();
+bool stderristerminal();
+void writeout(const std::string& text);
+void writeerr(const std::string& text);
+// Native text (file names, system and string-table texts) as UTF-8.
+std::string utf8text(const std::string& native);
+
+#endif
