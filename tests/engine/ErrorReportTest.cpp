@@ -1,0 +1,153 @@
+#include "Codes.h"
+#include "ErrorReport.h"
+#include "PlatformExpect.h"
+#include "ResourceIds.h"
+#include "SystemText.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+namespace {
+
+std::string compose(const Result& result, bool& severe) {
+    char buf[reportsize];
+    std::memset(buf, 'z', sizeof buf);
+    bool composed = composereport(result, platform::stringloader(), nullptr, buf, severe);
+    EXPECT_EQ(composed, result.code != 0);
+    return buf;
+}
+
+Result record(std::uint32_t code, std::uint32_t syserr = 0) {
+    Result result;
+    result.fail(code, syserr);
+    return result;
+}
+
+// True when text ends on a whole character of the platform's narrow encoding built from ch.
+bool wholechars(const std::string& text, const std::string& ch) {
+    return text.size() % ch.size() == 0 && text == [&] {
+        std::string same;
+        while (same.size() < text.size()) {
+            same += ch;
+        }
+        return same;
+    }();
+}
+
+} // namespace
+
+TEST(ErrorReportTest, NoFailureNoReport) {
+    bool severe = true;
+    EXPECT_EQ(compose(Result(), severe), "");
+    EXPECT_FALSE(severe);
+}
+
+TEST(ErrorReportTest, TextOfTheCodeThenSuffix) {
+    const std::uint32_t missing = platform::missingfile();
+    struct Case {
+        Result result;
+        std::string text;
+        bool severe;
+    };
+    const Case cases[] = {
+        {record(0x00010007), platform::stringtable(IDS_BAD_RIFF) + "[1,7,0,0]", false},
+        {record(0x0001000E), platform::stringtable(IDS_BAD_CHANNELS) + "[1,14,0,0]", false},
+        {record(0x00010012), platform::stringtable(IDS_PCM_ONLY) + "[1,18,0,0]", false},
+        {record(0x00010002), platform::stringtable(IDS_SEEK_OVER_4G) + "[1,2,0,0]", false},
+        {record(0x01010001, 5), platform::stringtable(IDS_NOT_OPENED) + "[1,1,1,5]", true},
+        {record(0x00010013), platform::stringtable(IDS_FILE_NOT_OPEN) + "[1,19,0,0]", true},
+        {record(0x00010015), platform::stringtable(IDS_RARE_ERROR) + "[1,21,0,0]", true},
+        // The system's text replaces string 40019, set off from the suffix by one blank.
+        {record(0x01010005, missing),
+         platform::systemtext(missing) + " [1,5,1," + std::to_string(missing) + "]", true},
+        {record(0x01010018, platform::outofmemory()),
+         platform::systemtext(platform::outofmemory()) + " [1,24,1," +
+             std::to_string(platform::outofmemory()) + "]",
+         true},
+        {record(0x01010009, platform::notextnumber()),
+         std::string(lasterrfallback) + " [1,9,1," + std::to_string(platform::notextnumber()) + "]",
+         true},
+        {record(0x0201ABCD, 0x7FFF), std::string(wavebaderrnum) + " [1,43981,2,32767]", true},
+        {record(0x0301ABCD, 0x7FFF), std::string(wavebaderrnum) + " [1,43981,3,32767]", true},
+        {record(0xFF000000 | 0xFF0000 | 0xFFFF, 0xFFFFFFFF),
+         platform::stringtable(IDS_RARE_ERROR) + "[255,65535,255,4294967295]", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        bool severe = !c.severe;
+        EXPECT_EQ(compose(c.result, severe), c.text);
+        EXPECT_EQ(severe, c.severe);
+    }
+}
+
+TEST(ErrorReportTest, SystemTextOfAMissingFileIsTheSystemsOwn) {
+    std::string text = platform::systemtext(platform::missingfile());
+    EXPECT_FALSE(text.empty());
+    EXPECT_NE(text, lasterrfallback);
+}
+
+// A text too long for the buffer is cut at a character boundary; the suffix always stays.
+TEST(ErrorReportTest, OverlongTextKeepsTheSuffix) {
+    const std::string ch = platform::twobytechar();
+    const std::string suffix = "[255,65535,255,4294967295]";
+    for (std::size_t count : {0u, 1u, 497u, 498u, 499u, 500u, 511u, 512u, 2000u}) {
+        std::string text;
+        for (std::size_t i = 0; i < count; ++i) {
+            text += ch;
+        }
+        for (bool blank : {false, true}) {
+            SCOPED_TRACE(std::to_string(count) + (blank ? " with blank" : ""));
+            char buf[reportsize + 1];
+            buf[reportsize] = '\x55'; // guard byte
+            fitreport(buf, text.c_str(), blank, suffix.c_str());
+            std::string report = buf;
+            EXPECT_EQ(buf[reportsize], '\x55');
+            ASSERT_LE(report.size(), reportsize - 1);
+            ASSERT_GE(report.size(), suffix.size());
+            EXPECT_EQ(report.substr(report.size() - suffix.size()), suffix);
+            std::string kept = report.substr(0, report.size() - suffix.size() - (blank ? 1 : 0));
+            if (blank) {
+                EXPECT_EQ(report[kept.size()], ' ');
+            }
+            EXPECT_TRUE(wholechars(kept, ch));
+            std::size_t room = reportsize - 1 - suffix.size() - (blank ? 1 : 0);
+            EXPECT_EQ(kept.size(), std::min(text.size(), room - room % ch.size()));
+        }
+    }
+}
+
+// A loaded string that fills the whole buffer loses its tail, not the suffix.
+TEST(ErrorReportTest, OverlongLoadedString) {
+    struct Loader {
+        static int load(void*, unsigned, char* buf, int size) {
+            std::string ch = platform::twobytechar();
+            int length = 0;
+            while (length + static_cast<int>(ch.size()) <= size - 1) {
+                std::memcpy(buf + length, ch.data(), ch.size());
+                length += static_cast<int>(ch.size());
+            }
+            buf[length] = '\0';
+            return length;
+        }
+    };
+    char buf[reportsize];
+    bool severe = true;
+    ASSERT_TRUE(composereport(record(0x00010007), Loader::load, nullptr, buf, severe));
+    std::string report = buf;
+    EXPECT_FALSE(severe);
+    EXPECT_EQ(report.substr(report.size() - 9), "[1,7,0,0]");
+    EXPECT_TRUE(wholechars(report.substr(0, report.size() - 9), platform::twobytechar()));
+    EXPECT_GT(report.size(), reportsize - 1 - 9 - platform::twobytechar().size());
+}
+
+TEST(ErrorReportTest, MissingStringLeavesTheSuffix) {
+    struct Loader {
+        static int load(void*, unsigned, char*, int) { return 0; }
+    };
+    char buf[reportsize];
+    bool severe = false;
+    ASSERT_TRUE(composereport(record(0x0001000F), Loader::load, nullptr, buf, severe));
+    EXPECT_STREQ(buf, "[1,15,0,0]");
+}
