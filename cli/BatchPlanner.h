@@ -18,7 +18,7 @@ enum class PlanKind { batch, inplace, check };
 
 struct PlanSettings {
     PlanKind kind = PlanKind::batch;
-    std::string outdir;       // batch
+    std::string outdir; // batch
     bool recursive = false;
     std::string backupsuffix; // in place
 };

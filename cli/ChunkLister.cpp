@@ -63,8 +63,7 @@ bool listchunks(const std::string& name, ChunkListing& listing) {
     if (!file.readat(0, riff, sizeof riff)) {
         return true;
     }
-    listing.riffwave = sameid(riff, riffid) &&
-                       sameid(riff + formtypeat, waveid);
+    listing.riffwave = sameid(riff, riffid) && sameid(riff + formtypeat, waveid);
     if (!listing.riffwave) {
         return true;
     }

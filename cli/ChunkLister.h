@@ -19,10 +19,10 @@ struct ChunkEntry {
 struct ChunkListing {
     bool riffwave = false; // the file starts with a RIFF/WAVE header
     std::vector<ChunkEntry> chunks;
-    std::uint32_t fmtextra = 0;  // bytes of the used "fmt " body beyond the 16 that are kept
-    std::uint64_t trailing = 0;  // bytes at the end too short for a chunk header
-    bool overrun = false;        // the last chunk's body runs past the end of the file
-    bool cut = false;            // the listing stopped at maxchunks
+    std::uint32_t fmtextra = 0; // bytes of the used "fmt " body beyond the 16 that are kept
+    std::uint64_t trailing = 0; // bytes at the end too short for a chunk header
+    bool overrun = false;       // the last chunk's body runs past the end of the file
+    bool cut = false;           // the listing stopped at maxchunks
 };
 
 constexpr std::size_t maxchunks = 4096;

@@ -7,7 +7,9 @@ const char* const linebreak = "\n";
 
 void consoleinit() {}
 
-bool stderristerminal() { return isatty(STDERR_FILENO) == 1; }
+bool stderristerminal() {
+    return isatty(STDERR_FILENO) == 1;
+}
 
 void writeout(const std::string& text) {
     std::fwrite(text.data(), 1, text.size(), stdout);
@@ -19,4 +21,6 @@ void writeerr(const std::string& text) {
     std::fflush(stderr);
 }
 
-std::string utf8text(const std::string& native) { return native; }
+std::string utf8text(const std::string& native) {
+    return native;
+}

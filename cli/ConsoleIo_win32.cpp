@@ -14,7 +14,9 @@ void consoleinit() {
     _setmode(_fileno(stderr), _O_BINARY);
 }
 
-bool stderristerminal() { return _isatty(_fileno(stderr)) != 0; }
+bool stderristerminal() {
+    return _isatty(_fileno(stderr)) != 0;
+}
 
 void writeout(const std::string& text) {
     std::fwrite(text.data(), 1, text.size(), stdout);

@@ -12,13 +12,13 @@
 struct FileStat {
     bool exists = false;
     bool isdir = false;
-    bool islink = false;      // a symbolic link or reparse point (the folder walk does not follow it)
+    bool islink = false; // a symbolic link or reparse point (the folder walk does not follow it)
     std::uint64_t size = 0;
     std::uint64_t volume = 0; // volume and index together identify a file
     std::uint64_t index = 0;
-    std::int64_t atime = 0;   // platform units: nanoseconds (POSIX), 100 ns (Windows)
+    std::int64_t atime = 0; // platform units: nanoseconds (POSIX), 100 ns (Windows)
     std::int64_t mtime = 0;
-    std::uint32_t mode = 0;   // permission bits (POSIX) or file attributes (Windows)
+    std::uint32_t mode = 0; // permission bits (POSIX) or file attributes (Windows)
 };
 
 inline bool samefile(const FileStat& a, const FileStat& b) {

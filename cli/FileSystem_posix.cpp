@@ -115,7 +115,9 @@ bool fsstat(const std::string& name, FileStat& st, bool follow) {
     return true;
 }
 
-std::uint32_t fslasterror() { return static_cast<std::uint32_t>(errno); }
+std::uint32_t fslasterror() {
+    return static_cast<std::uint32_t>(errno);
+}
 
 std::string fserrortext(std::uint32_t error) {
     char buf[errortextsize];
@@ -124,7 +126,9 @@ std::string fserrortext(std::uint32_t error) {
     return text != nullptr ? std::string(text) : std::string();
 }
 
-std::uint32_t fserrexists() { return EEXIST; }
+std::uint32_t fserrexists() {
+    return EEXIST;
+}
 
 bool fslistdir(const std::string& dir, std::vector<std::string>& names) {
     names.clear();
@@ -224,7 +228,9 @@ std::string fsfullpath(const std::string& path) {
     return out.empty() ? std::string("/") : out;
 }
 
-std::string fspathkey(const std::string& path) { return fsfullpath(path); }
+std::string fspathkey(const std::string& path) {
+    return fsfullpath(path);
+}
 
 bool fscreatenew(const std::string& name, bool privatefile) {
     int fd = open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL,
@@ -279,7 +285,9 @@ bool fslinkorcopy(const std::string& from, const std::string& to) {
     return true;
 }
 
-bool fsremove(const std::string& name) { return unlink(name.c_str()) == 0; }
+bool fsremove(const std::string& name) {
+    return unlink(name.c_str()) == 0;
+}
 
 bool fssettimes(const std::string& name, const FileStat& from) {
     timespec times[2] = {totimespec(from.atime), totimespec(from.mtime)};
@@ -290,4 +298,6 @@ bool fssetmode(const std::string& name, const FileStat& from) {
     return chmod(name.c_str(), static_cast<mode_t>(from.mode & permissionbits)) == 0;
 }
 
-std::uint32_t fsprocessid() { return static_cast<std::uint32_t>(getpid()); }
+std::uint32_t fsprocessid() {
+    return static_cast<std::uint32_t>(getpid());
+}

@@ -6,8 +6,8 @@
 
 namespace {
 
-constexpr DWORD keptattributes =
-    FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
+constexpr DWORD keptattributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
+                                 FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
 constexpr DWORD formatflags = FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS;
 constexpr DWORD neutrallanguage = 0x400;
 constexpr std::size_t errortextsize = 512;
@@ -24,7 +24,9 @@ FILETIME tofiletime(std::int64_t value) {
     return t;
 }
 
-bool isseparator(char c) { return c == '\\' || c == '/'; }
+bool isseparator(char c) {
+    return c == '\\' || c == '/';
+}
 
 // Byte offset of the last path separator (or drive colon), stepping double-byte characters;
 // npos when there is none.
@@ -85,7 +87,9 @@ bool fsstat(const std::string& name, FileStat& st, bool follow) {
     return true;
 }
 
-std::uint32_t fslasterror() { return GetLastError(); }
+std::uint32_t fslasterror() {
+    return GetLastError();
+}
 
 std::string fserrortext(std::uint32_t error) {
     char buf[errortextsize];
@@ -101,7 +105,9 @@ std::string fserrortext(std::uint32_t error) {
     return text;
 }
 
-std::uint32_t fserrexists() { return ERROR_FILE_EXISTS; }
+std::uint32_t fserrexists() {
+    return ERROR_FILE_EXISTS;
+}
 
 bool fslistdir(const std::string& dir, std::vector<std::string>& names) {
     names.clear();
@@ -190,7 +196,9 @@ std::string fsfullpath(const std::string& path) {
     return big.empty() ? path : big;
 }
 
-std::string fspathkey(const std::string& path) { return uppercase(fsfullpath(path)); }
+std::string fspathkey(const std::string& path) {
+    return uppercase(fsfullpath(path));
+}
 
 bool fscreatenew(const std::string& name, bool) {
     HANDLE h = CreateFileA(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
@@ -240,7 +248,9 @@ bool fslinkorcopy(const std::string& from, const std::string& to) {
     return true;
 }
 
-bool fsremove(const std::string& name) { return DeleteFileA(name.c_str()) != 0; }
+bool fsremove(const std::string& name) {
+    return DeleteFileA(name.c_str()) != 0;
+}
 
 bool fssettimes(const std::string& name, const FileStat& from) {
     HANDLE h = CreateFileA(name.c_str(), FILE_WRITE_ATTRIBUTES,
@@ -264,4 +274,6 @@ bool fssetmode(const std::string& name, const FileStat& from) {
            0;
 }
 
-std::uint32_t fsprocessid() { return GetCurrentProcessId(); }
+std::uint32_t fsprocessid() {
+    return GetCurrentProcessId();
+}

@@ -10,7 +10,9 @@
 
 namespace {
 
-std::string systemtext() { return fserrortext(fslasterror()); }
+std::string systemtext() {
+    return fserrortext(fslasterror());
+}
 
 } // namespace
 

@@ -10,9 +10,9 @@
 #include <string>
 
 struct Inspection {
-    bool ok = false;     // a conversion would succeed
-    Result result;       // otherwise the failure it would record
-    std::string report;  // and its report text
+    bool ok = false;    // a conversion would succeed
+    Result result;      // otherwise the failure it would record
+    std::string report; // and its report text
     std::uint64_t filesize = 0;
     std::uint16_t formattag = 0;
     std::uint16_t channels = 0;

@@ -48,7 +48,9 @@ void Progress::filedone(std::uint64_t bytes) {
     currentbytes = 0;
 }
 
-void Progress::setcurrent(std::uint64_t bytes) { currentbytes = bytes; }
+void Progress::setcurrent(std::uint64_t bytes) {
+    currentbytes = bytes;
+}
 
 std::string Progress::line() const {
     double seconds =

@@ -11,24 +11,23 @@ namespace {
 constexpr std::uint16_t pcmtag = 1;
 
 std::string describe(const Inspection& info) {
-    std::string text = std::string(info.formattag == pcmtag ? "PCM" : "format " +
-                                   std::to_string(info.formattag)) +
-                       ", " + std::to_string(info.channels) + " channels, " +
-                       std::to_string(info.bits) + " bits, " + std::to_string(info.rate) +
-                       " Hz, " + std::to_string(info.samples) + " samples, " +
-                       std::to_string(info.datasize) + " data bytes";
+    std::string text =
+        std::string(info.formattag == pcmtag ? "PCM" : "format " + std::to_string(info.formattag)) +
+        ", " + std::to_string(info.channels) + " channels, " + std::to_string(info.bits) +
+        " bits, " + std::to_string(info.rate) + " Hz, " + std::to_string(info.samples) +
+        " samples, " + std::to_string(info.datasize) + " data bytes";
     std::string drops;
     for (const ChunkEntry& chunk : droppedchunks(info.chunks)) {
-        drops += (drops.empty() ? "" : ", ") + chunk.id + " (" + std::to_string(chunk.size) +
-                 " bytes)";
+        drops +=
+            (drops.empty() ? "" : ", ") + chunk.id + " (" + std::to_string(chunk.size) + " bytes)";
     }
     if (info.chunks.fmtextra != 0) {
-        drops += (drops.empty() ? "" : ", ") + std::to_string(info.chunks.fmtextra) +
-                 " extra fmt bytes";
+        drops +=
+            (drops.empty() ? "" : ", ") + std::to_string(info.chunks.fmtextra) + " extra fmt bytes";
     }
     if (info.chunks.trailing != 0) {
-        drops += (drops.empty() ? "" : ", ") + std::to_string(info.chunks.trailing) +
-                 " trailing bytes";
+        drops +=
+            (drops.empty() ? "" : ", ") + std::to_string(info.chunks.trailing) + " trailing bytes";
     }
     text += "; drops " + (drops.empty() ? std::string("nothing") : drops);
     if (info.canonical) {
@@ -69,7 +68,8 @@ std::string checkjson(const std::string& name, const JobOutcome& outcome) {
             object["filesize"] = info.filesize;
             nlohmann::ordered_json dropped = nlohmann::ordered_json::array();
             for (const ChunkEntry& chunk : droppedchunks(info.chunks)) {
-                dropped.push_back({{"id", chunk.id}, {"offset", chunk.offset}, {"size", chunk.size}});
+                dropped.push_back(
+                    {{"id", chunk.id}, {"offset", chunk.offset}, {"size", chunk.size}});
             }
             object["dropped"] = dropped;
             object["fmtextra"] = info.chunks.fmtextra;

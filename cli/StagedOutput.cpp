@@ -12,7 +12,9 @@ std::atomic<unsigned> tempcounter{0};
 StagedOutput::StagedOutput(std::string targetname, const FaultInjector* injector)
     : target(std::move(targetname)), faults(injector) {}
 
-StagedOutput::~StagedOutput() { discard(); }
+StagedOutput::~StagedOutput() {
+    discard();
+}
 
 bool StagedOutput::injected(RewriteStep step) {
     if (faults != nullptr && faults->fails(step)) {
@@ -22,7 +24,9 @@ bool StagedOutput::injected(RewriteStep step) {
     return false;
 }
 
-bool StagedOutput::allowed(RewriteStep step) { return !injected(step); }
+bool StagedOutput::allowed(RewriteStep step) {
+    return !injected(step);
+}
 
 bool StagedOutput::failsystem() {
     lasterror = fserrortext(fslasterror());

@@ -26,7 +26,7 @@ JobOutcome checkjob(const PlannedJob& job) {
     }
     JobOutcome outcome;
     Inspection info = inspectfile(job.input);
-    outcome.status = !info.ok        ? JobStatus::failed
+    outcome.status = !info.ok         ? JobStatus::failed
                      : info.canonical ? JobStatus::unchanged
                                       : JobStatus::converted;
     outcome.message = info.report;

@@ -13,7 +13,9 @@ bool haswildcard(const std::string& name) {
     return name.find_first_of("*?") != std::string::npos;
 }
 
-char foldascii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+char foldascii(char c) {
+    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
 
 // Whether name matches pattern, '?' standing for one character (one or two bytes) and '*' for
 // any run. FindFirstFileA also matches the short 8.3 names ("x.wave" is "X~1.WAV"); this check
@@ -66,7 +68,7 @@ std::vector<std::string> expandwildcards(const std::vector<std::string>& operand
         }
         std::string folder = fsdirname(operand);
         std::string pattern = fsbasename(operand);
-        std::vector<std::string> matches;
+        std::vector<std::string> found;
         WIN32_FIND_DATAA data;
         HANDLE h = FindFirstFileA(operand.c_str(), &data);
         if (h != INVALID_HANDLE_VALUE) {
@@ -74,17 +76,23 @@ std::vector<std::string> expandwildcards(const std::vector<std::string>& operand
                 if (std::strcmp(data.cFileName, ".") != 0 &&
                     std::strcmp(data.cFileName, "..") != 0 &&
                     matches(pattern.c_str(), data.cFileName)) {
-                    matches.push_back(fsjoin(folder, data.cFileName));
+                    found.push_back(fsjoin(folder, data.cFileName));
                 }
             } while (FindNextFileA(h, &data));
             FindClose(h);
         }
-        if (matches.empty()) {
+        if (found.empty()) {
             out.push_back(operand);
             continue;
         }
-        std::sort(matches.begin(), matches.end(), lessnocase);
-        out.insert(out.end(), matches.begin(), matches.end());
+        std::sort(found.begin(), found.end(), lessnocase);
+        out.insert(out.end(), found.begin(), found.end());
     }
     return out;
+}
+
+// The C runtime's own argument globbing stays off: the tool expands operands itself, matching
+// long names only.
+extern "C" {
+int _dowildcard = 0;
 }
