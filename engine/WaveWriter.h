@@ -15,7 +15,8 @@ public:
     static constexpr std::uint32_t blocksize = 0xA00000; // 10 MiB
 
     // source must have opened successfully and not been read since; its data is pulled
-    // through source.read. The output stays on disk as far as it was written.
+    // through source.read. The output stays on disk as far as it was written. A source without
+    // a format record (never opened) records 0x00010015 and nothing is created.
     bool write(Result& result, WaveSource& source, const char* name);
 
 private:

