@@ -25,8 +25,12 @@ void removefirst(std::list<WndObject*>& objects, WndObject* object) {
 
 MsgLoop::MsgLoop() : threadid(GetCurrentThreadId()), hook(nullptr) {
     // Registered before the hook exists, so the hook always finds this thread's loop.
-    appptr->addloop(this);
-    hook = SetWindowsHookExA(WH_MSGFILTER, msgfilterhook, appptr->hinst, threadid);
+    HINSTANCE module = nullptr;
+    if (appptr != nullptr) {
+        appptr->addloop(this);
+        module = appptr->hinst;
+    }
+    hook = SetWindowsHookExA(WH_MSGFILTER, msgfilterhook, module, threadid);
 }
 
 MsgLoop::~MsgLoop() {

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <string>
 
@@ -77,7 +78,7 @@ TEST_F(AppTest, KnowsItsModuleAndPublishesItself) {
     EXPECT_EQ(app->hinst, GetModuleHandleA(nullptr));
     EXPECT_EQ(app->mainwnd, nullptr);
     EXPECT_EQ(std::string(app->moddir), dirof(modulepath()));
-    EXPECT_STREQ(app->modname, "tessel_app_test");
+    EXPECT_STREQ(app->modname, "framework_app_test");
     EXPECT_TRUE(app->loops.empty());
     app.reset();
     EXPECT_EQ(appptr, nullptr);
@@ -92,7 +93,7 @@ TEST_F(AppTest, VersionStringsComeFromTheFirstTranslationValueByValue) {
     EXPECT_STREQ(app->getappname(), app->product);
     char* product = app->product;
     app->product = nullptr;
-    EXPECT_STREQ(app->getappname(), "tessel_app_test");
+    EXPECT_STREQ(app->getappname(), "framework_app_test");
     app->product = product;
 }
 
@@ -178,6 +179,58 @@ TEST_F(AppTest, ShortPathStartGivesTheLongName) {
     DeleteFileA(copy.c_str());
 }
 
+namespace {
+
+// A copy of this executable at "<dir>\<deep dir>\<name>" whose full path is length bytes long.
+struct DeepCopy {
+    DeepCopy(const char* name, std::size_t length) {
+        const std::string base = dirof(modulepath());
+        const std::size_t rest = length - base.size() - 2 - std::strlen(name);
+        dir = base + "\\" + std::string(rest, 'd');
+        path = dir + "\\" + name;
+        EXPECT_EQ(path.size(), length);
+        CreateDirectoryA(dir.c_str(), nullptr);
+        copied = CopyFileA(modulepath().c_str(), path.c_str(), FALSE) != 0;
+    }
+    ~DeepCopy() {
+        DeleteFileA(path.c_str());
+        RemoveDirectoryA(dir.c_str());
+    }
+    std::string dir;
+    std::string path;
+    bool copied = false;
+};
+
+} // namespace
+
+// Starts a deep copy by its name relative to its directory (a full application path this long
+// is refused by the process creation).
+DWORD rundeepchild(const DeepCopy& copy, const std::string& check, const std::string& name) {
+    char saved[MAX_PATH];
+    GetCurrentDirectoryA(sizeof saved, saved);
+    SetCurrentDirectoryA(copy.dir.c_str());
+    const DWORD code =
+        runchild(copy.path.substr(copy.dir.size() + 1), check, "/deluser -DelInfo=1", name);
+    SetCurrentDirectoryA(saved);
+    return code;
+}
+
+TEST_F(AppTest, ExePathThatDoesNotFitItsBufferTakesTheDefaults) {
+    // The module path (258 bytes) fits and is found, but the rebuilt "<moddir>\<modname>.exe"
+    // needs 261 bytes of 260: the version block is not read rather than the path overrunning
+    // its buffer.
+    DeepCopy copy("TesselDeep.e", 258);
+    ASSERT_TRUE(copy.copied) << GetLastError();
+    EXPECT_EQ(rundeepchild(copy, "defaults", "TesselDeep"), 0u);
+}
+
+TEST_F(AppTest, ModulePathThatDoesNotFitIsNotUsed) {
+    // 272 bytes: the module query truncates it, so neither directory nor name is taken.
+    DeepCopy copy("TesselDeep.exe", 272);
+    ASSERT_TRUE(copy.copied) << GetLastError();
+    EXPECT_EQ(rundeepchild(copy, "nomodule", ""), 0u);
+}
+
 // Runs only inside a child started by the tests above.
 TEST(AppChild, ChecksItsOwnApp) {
     const std::string check = envvar(childvar);
@@ -187,6 +240,13 @@ TEST(AppChild, ChecksItsOwnApp) {
     App app(GetModuleHandleA(nullptr), false);
     const std::string name = envvar("TESSEL_EXPECT_NAME");
     EXPECT_EQ(std::string(app.modname), name);
+    if (check == "nomodule") {
+        EXPECT_STREQ(app.moddir, "");
+        EXPECT_STREQ(app.company, "Norvex");
+        EXPECT_STREQ(app.internal, "");
+        EXPECT_STREQ(app.getappname(), "");
+        return;
+    }
     // The directory as the module query gives it (for a short-path start possibly short).
     EXPECT_EQ(std::string(app.moddir), dirof(modulepath()));
     if (check == "defaults") {

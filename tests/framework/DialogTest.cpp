@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <memory>
 #include <new>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -66,6 +67,25 @@ public:
             journal.countatncdestroy = refcount;
         }
         return DlgObject::handlemessage(dlg, msg, wparam, lparam);
+    }
+};
+
+// Throws out of attach (after attaching) and out of handlemessage for WM_APP.
+class Thrower : public Recorder {
+public:
+    int notify(int code, void* data) override {
+        const int result = Recorder::notify(code, data);
+        if (code == attach) {
+            throw std::runtime_error("attach");
+        }
+        return result;
+    }
+    INT_PTR handlemessage(HWND dlg, UINT msg, WPARAM wparam, LPARAM lparam) override {
+        Recorder::handlemessage(dlg, msg, wparam, lparam);
+        if (msg == WM_APP) {
+            throw std::runtime_error("message");
+        }
+        return msg == WM_APP + 1 ? 5 : DlgObject::handlemessage(dlg, msg, wparam, lparam);
     }
 };
 
@@ -163,7 +183,7 @@ TEST_F(DialogTest, DefaultBehaviourOfCommands) {
     Recorder* object = bound(dlg);
     EXPECT_EQ(routedlgproc(dlg, WM_INITDIALOG, 0, 0), 1);
     EXPECT_EQ(routedlgproc(dlg, WM_COMMAND, MAKEWPARAM(IDC_TEST_EDIT, EN_CHANGE), 0), 0);
-    EXPECT_EQ(routedlgproc(dlg, WM_USER, 0, 0), 0);
+    EXPECT_EQ(routedlgproc(dlg, WM_APP, 0, 0), 0);
     // IDCANCEL with any high word destroys a modeless dialog.
     EXPECT_EQ(routedlgproc(dlg, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0), 1);
     EXPECT_FALSE(IsWindow(dlg));
@@ -208,11 +228,11 @@ TEST_F(DialogTest, CreationFailureBindsNothingAndTheNextMessageRetries) {
     HWND dlg = createmodeless(IDD_TEST_PLAIN);
     ASSERT_NE(dlg, nullptr);
     EXPECT_FALSE(journal.has(initdialog));
-    SendMessageA(dlg, WM_USER, 0, 0); // binds now, if no later creation message did
+    SendMessageA(dlg, WM_APP, 0, 0); // binds now, if no later creation message did
     Recorder* object = bound(dlg);
     ASSERT_NE(object, nullptr);
     EXPECT_EQ(journal.created, 1);
-    EXPECT_TRUE(journal.has("m" + std::to_string(WM_USER)));
+    EXPECT_TRUE(journal.has("m" + std::to_string(WM_APP)));
     DestroyWindow(dlg);
     object->notify(WndObject::release, nullptr);
 
@@ -301,4 +321,18 @@ TEST_F(DialogTest, DefaultprocForwardsToTheWindowsDefault) {
     EXPECT_EQ(object.defaultproc(wnd, WM_GETTEXTLENGTH, 0, 0), 3);
     DestroyWindow(wnd);
     --journal.deleted; // the automatic object counts itself
+}
+
+TEST_F(DialogTest, ExceptionsNeverLeaveTheDialogProcedures) {
+    HWND dlg = createmodeless(IDD_TEST_FONT, binddlgproc<Thrower, dlgmodeless>);
+    ASSERT_NE(dlg, nullptr);
+    Recorder* object = bound(dlg); // bound although attach threw
+    ASSERT_NE(object, nullptr);
+    EXPECT_TRUE(journal.has(initdialog));
+    EXPECT_EQ(object->refcount, 2);
+    EXPECT_EQ(SendMessageA(dlg, WM_APP, 0, 0), 0);
+    EXPECT_EQ(GetWindowLongPtrA(dlg, DWLP_MSGRESULT), 0);
+    EXPECT_EQ(routedlgproc(dlg, WM_APP + 1, 0, 0), 5);
+    DestroyWindow(dlg);
+    EXPECT_EQ(object->notify(WndObject::release, nullptr), 0);
 }
