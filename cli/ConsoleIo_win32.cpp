@@ -14,8 +14,10 @@ void consoleinit() {
     _setmode(_fileno(stderr), _O_BINARY);
 }
 
+// A console only: _isatty also answers true for the NUL device.
 bool stderristerminal() {
-    return _isatty(_fileno(stderr)) != 0;
+    DWORD mode = 0;
+    return GetConsoleMode(GetStdHandle(STD_ERROR_HANDLE), &mode) != 0;
 }
 
 void writeout(const std::string& text) {

@@ -55,8 +55,9 @@ inline bool fssamepath(const std::string& a, const std::string& b) {
 bool fscreatenew(const std::string& name, bool privatefile);
 // Writes the file's data and metadata through to the disk.
 bool fsflush(const std::string& name);
-// Renames from to to, replacing to, written through (the folder entry too where possible).
-bool fsreplace(const std::string& from, const std::string& to);
+// Renames from to to, replacing to; with writethrough the rename itself is on disk when this
+// returns (the folder entry flushed where the platform allows).
+bool fsreplace(const std::string& from, const std::string& to, bool writethrough);
 // Makes to a second name of from (hard link), else a flushed copy; an existing to is replaced.
 bool fslinkorcopy(const std::string& from, const std::string& to);
 bool fsremove(const std::string& name);

@@ -255,13 +255,15 @@ bool fsflush(const std::string& name) {
     return ok;
 }
 
-bool fsreplace(const std::string& from, const std::string& to) {
+bool fsreplace(const std::string& from, const std::string& to, bool writethrough) {
     if (rename(from.c_str(), to.c_str()) != 0) {
         return false;
     }
-    // The rename itself reaches the disk only with its folder; a failure here changes nothing
-    // that could be undone, so it is not reported.
-    syncfolder(fsdirname(to));
+    // The rename reaches the disk only with its folder; a failure here changes nothing that
+    // could be undone, so it is not reported.
+    if (writethrough) {
+        syncfolder(fsdirname(to));
+    }
     return true;
 }
 

@@ -224,9 +224,9 @@ bool fsflush(const std::string& name) {
     return ok != 0;
 }
 
-bool fsreplace(const std::string& from, const std::string& to) {
-    return MoveFileExA(from.c_str(), to.c_str(),
-                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+bool fsreplace(const std::string& from, const std::string& to, bool writethrough) {
+    DWORD flags = MOVEFILE_REPLACE_EXISTING | (writethrough ? MOVEFILE_WRITE_THROUGH : 0);
+    return MoveFileExA(from.c_str(), to.c_str(), flags) != 0;
 }
 
 bool fslinkorcopy(const std::string& from, const std::string& to) {
@@ -249,6 +249,14 @@ bool fslinkorcopy(const std::string& from, const std::string& to) {
 }
 
 bool fsremove(const std::string& name) {
+    if (DeleteFileA(name.c_str())) {
+        return true;
+    }
+    // A temporary file that already carries the original's read-only attribute.
+    if (GetLastError() != ERROR_ACCESS_DENIED ||
+        !SetFileAttributesA(name.c_str(), FILE_ATTRIBUTE_NORMAL)) {
+        return false;
+    }
     return DeleteFileA(name.c_str()) != 0;
 }
 

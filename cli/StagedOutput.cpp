@@ -58,14 +58,18 @@ bool StagedOutput::flush() {
     if (injected(RewriteStep::flush)) {
         return false;
     }
-    return fsflush(temp) || failsystem();
+    if (!fsflush(temp)) {
+        return failsystem();
+    }
+    durable = true;
+    return true;
 }
 
 bool StagedOutput::commit() {
     if (injected(RewriteStep::rename)) {
         return false;
     }
-    if (!fsreplace(temp, target)) {
+    if (!fsreplace(temp, target, durable)) {
         return failsystem();
     }
     pending = false;

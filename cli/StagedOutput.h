@@ -16,6 +16,7 @@ public:
 
     // Reserves a fresh temporary name (created exclusively; private: mode 0600).
     bool create(bool privatefile);
+    // Writes the temporary file through to disk; a commit after it is written through too.
     bool flush();
     bool commit();
     void discard();
@@ -36,6 +37,7 @@ private:
     const FaultInjector* faults;
     std::string lasterror;
     bool pending = false;
+    bool durable = false;
 };
 
 #endif

@@ -94,6 +94,25 @@ TEST(InPlaceRewriter, TheRewrittenFileKeepsItsPermissions) {
     EXPECT_EQ(readfile(name), canonicalwav(samples(10)));
 }
 
+TEST(InPlaceRewriter, AReadOnlyFileIsRewrittenOrLeftWholeWithoutATemporary) {
+    // Windows refuses to rename onto a read-only file; the temporary file, which already
+    // carries the read-only attribute, must still be removed.
+    TempFolder folder;
+    std::string name = folder.file("locked.wav");
+    std::string d = samples(10);
+    std::string original = decoratedwav(d);
+    writefile(name, original);
+    FileStat readonly;
+    readonly.mode = readonlymode();
+    ASSERT_TRUE(fssetmode(name, readonly));
+
+    JobOutcome outcome = InPlaceRewriter(RewriteSettings{}).run(inplacejob(name));
+
+    EXPECT_EQ(readfile(name), outcome.status == JobStatus::converted ? canonicalwav(d) : original)
+        << outcome.message;
+    EXPECT_EQ(folder.list(), std::vector<std::string>{"locked.wav"});
+}
+
 TEST(InPlaceRewriter, LeavesACanonicalFileAlone) {
     TempFolder folder;
     std::string name = folder.file("done.wav");

@@ -34,5 +34,7 @@ long long backdatedtime();
 void setmodtime(const std::string& name, long long time);
 // A FileStat mode that is not the default of a new file: 0600 (POSIX), hidden (Windows).
 unsigned unusualmode();
+// A FileStat mode that makes a file read-only: 0444 (POSIX), read-only attribute (Windows).
+unsigned readonlymode();
 
 #endif

@@ -160,3 +160,7 @@ void setmodtime(const std::string& name, long long time) {
 unsigned unusualmode() {
     return 0600;
 }
+
+unsigned readonlymode() {
+    return 0444;
+}

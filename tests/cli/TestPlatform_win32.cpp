@@ -193,3 +193,7 @@ void setmodtime(const std::string& name, long long time) {
 unsigned unusualmode() {
     return FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE;
 }
+
+unsigned readonlymode() {
+    return FILE_ATTRIBUTE_READONLY;
+}
