@@ -23,6 +23,14 @@ struct RegKey {
     bool readbool(const char* name, bool& out) const;
 };
 
+inline bool readdword(RegKey key, const char* name, DWORD& out) {
+    return key.readdword(name, out);
+}
+
+inline bool readbool(RegKey key, const char* name, bool& out) {
+    return key.readbool(name, out);
+}
+
 // RegOpenKeyExA for reading; null on failure.
 HKEY openregkey(HKEY root, const char* path);
 // The key "Software\c1[\c2[\c3[\c4]]]"; null when missing or the path does not fit.

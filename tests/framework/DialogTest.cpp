@@ -314,15 +314,6 @@ TEST_F(DialogTest, NotificationTableOfBothClasses) {
     EXPECT_EQ(journal.deleted, 2);
 }
 
-TEST_F(DialogTest, DefaultprocForwardsToTheWindowsDefault) {
-    HWND wnd = CreateWindowExA(0, "STATIC", "abc", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
-                               nullptr, nullptr);
-    PlainObject object;
-    EXPECT_EQ(object.defaultproc(wnd, WM_GETTEXTLENGTH, 0, 0), 3);
-    DestroyWindow(wnd);
-    --journal.deleted; // the automatic object counts itself
-}
-
 TEST_F(DialogTest, ExceptionsNeverLeaveTheDialogProcedures) {
     HWND dlg = createmodeless(IDD_TEST_FONT, binddlgproc<Thrower, dlgmodeless>);
     ASSERT_NE(dlg, nullptr);

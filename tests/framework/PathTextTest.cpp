@@ -1,7 +1,6 @@
 // Cutting and composing the module's paths and version queries; string-block arithmetic.
 #include "PathText.h"
 #include "StringBlock.h"
-#include "TextBuf.h"
 #include "VersionText.h"
 
 #include <gtest/gtest.h>
@@ -84,31 +83,6 @@ TEST(PathText, RefusesPathsThatDoNotFit) {
     Guarded exe(modpathsize);
     EXPECT_FALSE(composefilepath(exe.data(), modpathsize, longdir.c_str(), "n", ".exe"));
     EXPECT_TRUE(exe.guardintact());
-}
-
-TEST(TextBuf, ZeroSizeWritesNothing) {
-    Guarded buf(0);
-    EXPECT_FALSE(TextBuf(buf.data(), 0).add("").ok());
-    EXPECT_TRUE(buf.guardintact());
-}
-
-TEST(VersionText, KeysAndDefaults) {
-    struct Case {
-        VersionField field;
-        const char* key;
-        const char* fallback;
-    };
-    const Case cases[] = {
-        {vercompany, "CompanyName", "Norvex"},
-        {verinternal, "InternalName", "conv"},
-        {verfileversion, "FileVersion", "CurrentVersion"},
-        {verproduct, "ProductName", "conv"},
-        {verlegal, "LegalCopyright", "All rights reserved."},
-    };
-    for (const Case& c : cases) {
-        EXPECT_STREQ(verkey(c.field), c.key);
-        EXPECT_STREQ(verdefault(c.field, "conv"), c.fallback);
-    }
 }
 
 TEST(VersionText, QueryPathUsesUpperCaseHexadecimal) {

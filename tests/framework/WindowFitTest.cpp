@@ -32,15 +32,6 @@ TEST(WindowFit, AcceptsRectanglesOnScreenOrMostlyVisible) {
     }
 }
 
-TEST(WindowFit, IntersectionAndEquality) {
-    EdgeRect v{9, 9, 9, 9};
-    EXPECT_TRUE(intersectedges(v, {0, 0, 10, 10}, {5, -5, 20, 7}));
-    EXPECT_TRUE(equaledges(v, {5, 0, 10, 7}));
-    EXPECT_FALSE(intersectedges(v, {0, 0, 10, 10}, {10, 0, 20, 10}));
-    EXPECT_TRUE(equaledges(v, {0, 0, 0, 0}));
-    EXPECT_FALSE(equaledges({1, 2, 3, 4}, {1, 2, 3, 5}));
-}
-
 TEST(WindowFit, MaximizedChangesOnlyPlainShowCommands) {
     struct Case {
         int showcmd;
