@@ -1,11 +1,11 @@
 #include "ConverterJob.h"
 
+#include "Conversion.h"
 #include "FileSystem.h"
 #include "ReportText.h"
 #include "StagedOutput.h"
 #include "WaveLayout.h"
 #include "WaveSource.h"
-#include "WaveWriter.h"
 
 ConverterJob::ConverterJob(ConvertSettings jobsettings, const FaultInjector* injector)
     : settings(jobsettings), faults(injector) {}
@@ -35,20 +35,9 @@ JobOutcome ConverterJob::run(const PlannedJob& job) const {
     }
     const std::uint64_t written = wave::headersize + std::uint64_t{source.datachunksize()};
     StagedOutput staged(job.output, faults);
-    if (!staged.create(false)) {
-        Result ignored;
-        source.close(ignored);
-        return failedoutcome("cannot create a temporary file beside " + job.output + ": " +
-                             staged.error());
-    }
-    WaveWriter writer;
-    writer.write(result, source, staged.name().c_str());
-    source.close(result);
-    if (!result.ok()) {
-        return failedoutcome(oneline(reporttext(result)));
-    }
-    if (!staged.allowed(RewriteStep::convert)) {
-        return failedoutcome(staged.error());
+    std::string failure = converttostaged(result, source, staged, false);
+    if (!failure.empty()) {
+        return failedoutcome(failure);
     }
     if (settings.keeptimes && !fssettimes(staged.name(), input)) {
         return failedoutcome("cannot set the times of " + job.output + ": " +

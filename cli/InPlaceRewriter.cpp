@@ -1,12 +1,12 @@
 #include "InPlaceRewriter.h"
 
 #include "CanonicalHeader.h"
+#include "Conversion.h"
 #include "FileSystem.h"
 #include "ReportText.h"
 #include "StagedOutput.h"
 #include "WaveLayout.h"
 #include "WaveSource.h"
-#include "WaveWriter.h"
 
 namespace {
 
@@ -44,19 +44,9 @@ JobOutcome InPlaceRewriter::run(const PlannedJob& job) const {
         return outcome;
     }
     StagedOutput staged(name, faults);
-    if (!staged.create(true)) {
-        Result ignored;
-        source.close(ignored);
-        return failedoutcome("cannot create a temporary file beside it: " + staged.error());
-    }
-    WaveWriter writer;
-    writer.write(result, source, staged.name().c_str());
-    source.close(result);
-    if (!result.ok()) {
-        return failedoutcome(oneline(reporttext(result)));
-    }
-    if (!staged.allowed(RewriteStep::convert)) {
-        return failedoutcome(staged.error());
+    std::string failure = converttostaged(result, source, staged, true);
+    if (!failure.empty()) {
+        return failedoutcome(failure);
     }
     if (!staged.flush()) {
         return failedoutcome("cannot flush the temporary file to disk: " + staged.error());
