@@ -1,0 +1,121 @@
+#!/usr/bin/env bash
+# The version dialog (its text, icon, the four ways to close it, its screenshot) and the help
+# command (the text file beside the executable, shown by the shell's viewer); both for the
+# program under another name and without its version block.
+. "$(dirname "$0")/lib.sh"
+
+# The identity strings, from their one source.
+version_string() { sed -n "s/^#define $1 \"\(.*\)\"\$/\1/p" "$SONORM_SOURCE_DIR/app/res/Version.h"; }
+PRODUCT=$(version_string SONORM_PRODUCT)
+FILEVERSION=$(version_string SONORM_FILEVERSION)
+LEGAL=$(version_string SONORM_LEGAL)
+LF=$'\n'
+
+# open_about: the version dialog through the menu; sets ABOUT.
+open_about() {
+    local out
+    drv command "$MAIN" $ID_ABOUT >/dev/null
+    out=$(drv owned "$MAIN" 10000) || return 1
+    ABOUT=$(field hwnd <<<"$out")
+    ABOUT_ICON=$(field iconcontrol <<<"$out")
+    ABOUT_TITLE=$(field title <<<"$out")
+}
+
+# closes_by DESCRIPTION ACTION...: opens the dialog, closes it by ACTION, checks both ends.
+closes_by() {
+    local description=$1
+    shift
+    if ! open_about; then
+        check "the version dialog opens (to close by $description)" yes no
+        return 0
+    fi
+    "$@" >/dev/null
+    check_true "the version dialog closes by $description" drv wait-gone "$ABOUT" 5000
+    check "and the main dialog is enabled again" 1 "$(drv window "$MAIN" | field enabled)"
+}
+
+# help_window PART: waits for the viewer showing a file whose name contains PART; sets VIEWER.
+help_window() {
+    local out
+    out=$(drv find-title "$1" 15000) || return 1
+    VIEWER=$(field hwnd <<<"$out")
+    VIEWER_TEXT=$(field edit <<<"$out")
+}
+close_viewers() {
+    local out
+    while out=$(drv find-title "$1" 500 2>/dev/null); do
+        drv post "$(field hwnd <<<"$out")" $WM_CLOSE 0 0 >/dev/null
+        drv wait-gone "$(field hwnd <<<"$out")" 5000 >/dev/null || break
+    done
+}
+filehex() { od -An -v -tx1 "$1" | tr -d ' \n'; }
+
+reg_clear
+start_program
+
+# --- the version dialog ---------------------------------------------------------------------
+check_true "the menu's version command opens a dialog owned by the main dialog" open_about
+check "its caption is バージョン情報" "$(cp932hex 'バージョン情報')" "$ABOUT_TITLE"
+check "its text is the product, version and rights lines" \
+    "$(asciihex "$PRODUCT version $FILEVERSION$LF$LEGAL")" "$(itemtext "$ABOUT" $ABOUT_TEXT)"
+check "it shows the program's icon" app "$(drv probe "$ABOUT" staticicon "$ABOUT_ICON" | field icon)"
+check "OK has the focus" $IDOK "$(drv focus "$ABOUT" | field focus)"
+check "the main dialog is disabled while it is open" 0 "$(drv window "$MAIN" | field enabled)"
+screenshot "$ABOUT" about-dialog
+drv click "$ABOUT" $IDOK >/dev/null
+check_true "the OK button closes it" drv wait-gone "$ABOUT" 5000
+check "and the main dialog is enabled again" 1 "$(drv window "$MAIN" | field enabled)"
+
+closes_by Enter drv key "$MAIN" $VK_RETURN
+closes_by Esc drv key "$MAIN" $VK_ESCAPE
+closes_by "the close box" eval 'drv post "$ABOUT" $WM_SYSCOMMAND $SC_CLOSE 0'
+
+# --- help -----------------------------------------------------------------------------------
+drv command "$MAIN" $ID_HELP >/dev/null
+check_true "the help command opens Sonorm.txt in the text viewer" help_window Sonorm.txt
+check "the viewer shows the help text beside the executable as it is (code page 932)" \
+    "$(filehex "$BIN/Sonorm.txt")" "$VIEWER_TEXT"
+check_true "the help text is Japanese" grep -q "$(printf '使い方' | iconv -f UTF-8 -t CP932)" "$BIN/Sonorm.txt"
+drv command "$MAIN" $ID_HELP >/dev/null
+sleep 2
+check "a second help command opens a second viewer" 2 "$(drv count-title Sonorm.txt | field count)"
+close_viewers Sonorm.txt
+close_program
+check "the program exits with code 0" 0 "$STATUS"
+
+# --- stored under another name --------------------------------------------------------------
+mkdir -p "$WORK/Tools"
+cp "$EXE" "$WORK/Tools/conv.exe"
+cp "$BIN/Sonorm.txt" "$WORK/Tools/conv.txt"
+PROGRAM=$WORK/Tools/conv.exe start_program
+drv command "$MAIN" $ID_HELP >/dev/null
+check_true "as conv.exe its help is conv.txt beside it" help_window conv.txt
+close_viewers conv.txt
+open_about || true
+check "and its version dialog still shows the version block's product name" \
+    "$(asciihex "$PRODUCT version $FILEVERSION$LF$LEGAL")" "$(itemtext "$ABOUT" $ABOUT_TEXT)"
+drv click "$ABOUT" $IDOK >/dev/null
+drv wait-gone "$ABOUT" 5000 >/dev/null || true
+close_program
+
+# --- without a version block ---------------------------------------------------------------
+# Wine rewrites the resources of an executable without symbols only.
+x86_64-w64-mingw32-strip -o "$WORK/Tools/stripped.exe" "$EXE"
+drv strip-resource "$(winpath "$WORK/Tools/stripped.exe")" "$(winpath "$WORK/Tools/Plain.exe")" 16 1 >/dev/null
+PROGRAM=$WORK/Tools/Plain.exe start_program
+open_about || true
+check "without a version block the version dialog shows the defaults" \
+    "$(asciihex "Plain version CurrentVersion${LF}All rights reserved.")" "$(itemtext "$ABOUT" $ABOUT_TEXT)"
+drv click "$ABOUT" $IDOK >/dev/null
+drv wait-gone "$ABOUT" 5000 >/dev/null || true
+drv click "$MAIN" $START >/dev/null
+if out=$(drv owned "$MAIN" 10000); then
+    check "and its messages are captioned with the executable's name" "$(asciihex Plain)" \
+        "$(field title <<<"$out")"
+    drv command "$(field hwnd <<<"$out")" $IDOK >/dev/null
+else
+    check "and its messages are captioned with the executable's name" yes no
+fi
+close_program
+check "it exits with code 0" 0 "$STATUS"
+finish

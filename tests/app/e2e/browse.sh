@@ -1,0 +1,87 @@
+#!/usr/bin/env bash
+# The browse buttons: the system's open and save dialogs, owned by the main dialog, starting
+# from the field's text with the Wave filter; a chosen file replaces the whole field, a
+# cancelled one leaves it; the open dialog wants an existing file, the save dialog asks before
+# overwriting one, and a name without extension gets ".wav".
+. "$(dirname "$0")/lib.sh"
+
+FILE_NAME=1148 # the file name box of the system's file dialogs
+FILE_TYPE=1136 # their file type list
+
+reg_clear
+start_program
+W=$(winpath "$WORK")
+printf 'RIFF' >"$WORK/exists.wav"
+
+# browse BUTTON: clicks it and waits for the file dialog; sets FD.
+browse() {
+    local out
+    drv click "$MAIN" "$1" >/dev/null
+    if ! out=$(drv owned "$MAIN" 10000); then
+        FD=
+        return 1
+    fi
+    FD=$(field hwnd <<<"$out")
+    # The dialog is ready once its file name box exists.
+    drv item "$FD" $FILE_NAME >/dev/null
+}
+
+# choose NAME: types NAME into the file dialog and presses its OK button.
+choose() {
+    drv settext-hex "$FD" $FILE_NAME "$(cp932hex "$1")" >/dev/null
+    drv command "$FD" $IDOK >/dev/null
+}
+
+field_is() { check "$1" "$(cp932hex "$2")" "$(itemtext "$MAIN" "$3")"; }
+
+# --- the open dialog ------------------------------------------------------------------------
+drv settext-hex "$MAIN" $INPUT_NAME "$(cp932hex "$W\\start.wav")" >/dev/null
+check_true "the input browse button opens a dialog owned by the main dialog" browse $INPUT_BROWSE
+check "which starts from the field's name" "$(asciihex start.wav)" "$(itemtext "$FD" $FILE_NAME)"
+check "and shows Wave files first" "$(asciihex 'Wave (*.wav)')" "$(itemtext "$FD" $FILE_TYPE)"
+check "the main dialog is disabled meanwhile" 0 "$(drv window "$MAIN" | field enabled)"
+choose "$W\\exists.wav"
+drv wait-gone "$FD" 5000 >/dev/null || true
+field_is "a chosen file replaces the field with its full path" "$W\\exists.wav" $INPUT_NAME
+check "the main dialog is enabled again" 1 "$(drv window "$MAIN" | field enabled)"
+
+browse $INPUT_BROWSE || true
+drv command "$FD" $IDCANCEL >/dev/null
+drv wait-gone "$FD" 5000 >/dev/null || true
+field_is "cancelling leaves the field as it was" "$W\\exists.wav" $INPUT_NAME
+
+browse $INPUT_BROWSE || true
+choose "$W\\missing.wav"
+if out=$(drv owned "$FD" 5000); then
+    check "a file that does not exist is refused with a message" yes yes
+    drv command "$(field hwnd <<<"$out")" $IDOK >/dev/null
+else
+    check "a file that does not exist is refused with a message" yes no
+fi
+check "and the open dialog stays" 1 "$(drv window "$FD" | field visible)"
+drv command "$FD" $IDCANCEL >/dev/null
+drv wait-gone "$FD" 5000 >/dev/null || true
+field_is "the field keeps its name" "$W\\exists.wav" $INPUT_NAME
+
+# --- the save dialog ------------------------------------------------------------------------
+check_true "the output browse button opens a dialog owned by the main dialog" browse $OUTPUT_BROWSE
+choose "$W\\exists.wav"
+if out=$(drv owned "$FD" 5000); then
+    check "an existing file is asked about before it is chosen" yes yes
+    drv command "$(field hwnd <<<"$out")" $IDYES >/dev/null
+else
+    check "an existing file is asked about before it is chosen" yes no
+fi
+drv wait-gone "$FD" 5000 >/dev/null || true
+field_is "the answer yes chooses it" "$W\\exists.wav" $OUTPUT_NAME
+check_true "choosing does not touch the file" test "$(cat "$WORK/exists.wav")" == RIFF
+
+browse $OUTPUT_BROWSE || true
+choose "$W\\fresh"
+drv wait-gone "$FD" 5000 >/dev/null || true
+field_is "a name without extension gets .wav" "$W\\fresh.wav" $OUTPUT_NAME
+check_true "the file itself is not created by choosing it" test ! -e "$WORK/fresh.wav"
+
+close_program
+check "the program exits with code 0" 0 "$STATUS"
+finish

@@ -1,0 +1,177 @@
+#!/usr/bin/env bash
+# Converting from the main dialog: the canonical file and no message on success; the message
+# box of each kind of failure with its text, code suffix, icon, owner and caption; the name
+# checks; Enter and Esc; replacing, cutting and double-byte names.
+. "$(dirname "$0")/lib.sh"
+
+reg_clear
+start_program
+
+# set_names INPUT OUTPUT: types both names (Windows paths, any characters of code page 932).
+set_names() {
+    drv settext-hex "$MAIN" $INPUT_NAME "$(cp932hex "$1")" >/dev/null
+    drv settext-hex "$MAIN" $OUTPUT_NAME "$(cp932hex "$2")" >/dev/null
+}
+
+# expect_box DESCRIPTION TEXT_HEX ICON: a message box owned by the dialog must be up; checks
+# it, closes it with OK and checks that the dialog is idle again.
+expect_box() {
+    local out box icon
+    if ! out=$(drv owned "$MAIN" 10000); then
+        check "$1: a message box appears" yes no
+        return 0
+    fi
+    box=$(field hwnd <<<"$out")
+    icon=none
+    if [ -n "$(field iconcontrol <<<"$out")" ]; then
+        icon=$(drv probe "$box" staticicon "$(field iconcontrol <<<"$out")" | field icon)
+    fi
+    check "$1: text $(decode "$2")" "$2" "$(field text <<<"$out")"
+    check "$1: icon $3" "$3" "$icon"
+    check "$1: captioned Sonorm, owned by the dialog" "$(asciihex Sonorm) $MAIN" \
+        "$(field title <<<"$out") $(drv window "$box" | field owner)"
+    drv command "$box" $IDOK >/dev/null
+    drv wait-gone "$box" 5000 >/dev/null || true
+    check_true "$1: afterwards the start button is enabled and the status empty" \
+        drv wait-idle "$MAIN" 5000
+}
+
+no_box() { ! drv owned "$MAIN" 300 >/dev/null 2>&1; }
+
+# --- inputs --------------------------------------------------------------------------------
+head -c 4000 /dev/urandom >"$WORK/data.bin"
+{
+    { fmtbody 1 2 44100 16; printf '\0\0'; } | chunk 'fmt '
+    le32 1000 | chunk fact
+    printf 'INFOISFT\x02\0\0\0x\0' | chunk LIST
+    chunk data <"$WORK/data.bin"
+} | riff >"$WORK/good.wav"
+{
+    fmtchunk 1 2 44100 16
+    chunk data <"$WORK/data.bin"
+} | riff >"$WORK/expected.wav"
+W=$(winpath "$WORK")
+
+# --- a successful conversion ---------------------------------------------------------------
+set_names "$W\\good.wav" "$W\\out.wav"
+drv click "$MAIN" $START >/dev/null
+check_true "conversion ends: start enabled, status empty" drv wait-idle "$MAIN" 10000
+check_true "success shows no message" no_box
+check_true "the output is the canonical file (44-byte header, same samples, no other chunks)" \
+    cmp -s "$WORK/out.wav" "$WORK/expected.wav"
+
+# An existing output is replaced without a question, and cut to its new length.
+head -c 100000 /dev/urandom >"$WORK/out.wav"
+drv click "$MAIN" $START >/dev/null
+drv wait-idle "$MAIN" 10000 >/dev/null || true
+check_true "an existing output is replaced without a question" no_box
+check_true "and holds exactly the canonical file" cmp -s "$WORK/out.wav" "$WORK/expected.wav"
+
+# More than one 10 MiB block of samples.
+head -c $((21 * 1024 * 1024 + 6)) /dev/urandom >"$WORK/big.bin"
+{ fmtchunk 1 1 8000 16; le32 0 | chunk fact; chunk data <"$WORK/big.bin"; } | riff >"$WORK/big.wav"
+{ fmtchunk 1 1 8000 16; chunk data <"$WORK/big.bin"; } | riff >"$WORK/big-expected.wav"
+set_names "$W\\big.wav" "$W\\big-out.wav"
+drv click "$MAIN" $START >/dev/null
+drv wait-idle "$MAIN" 60000 >/dev/null || true
+check_true "a 21 MiB input converts in full" cmp -s "$WORK/big-out.wav" "$WORK/big-expected.wav"
+rm -f "$WORK/big.bin" "$WORK/big.wav" "$WORK/big-out.wav" "$WORK/big-expected.wav"
+
+# Double-byte names whose second byte is a backslash (0x5C) in code page 932.
+cp "$WORK/good.wav" "$WORK/表示.wav"
+set_names "$W\\表示.wav" "$W\\能力.wav"
+drv click "$MAIN" $START >/dev/null
+drv wait-idle "$MAIN" 10000 >/dev/null || true
+check_true "double-byte file names convert" cmp -s "$WORK/能力.wav" "$WORK/expected.wav"
+
+# --- failures: the message box of each ------------------------------------------------------
+# bad_input NAME: writes a file with one field spoiled; the output name is out-bad.wav.
+{ printf 'RIFX'; tail -c +5 "$WORK/good.wav"; } >"$WORK/rifx.wav"
+{ fmtchunk 1 3 44100 16; chunk data <"$WORK/data.bin"; } | riff >"$WORK/channels3.wav"
+{ fmtchunk 1 2 44100 24; chunk data <"$WORK/data.bin"; } | riff >"$WORK/bits24.wav"
+{ fmtchunk 3 2 44100 32; chunk data <"$WORK/data.bin"; } | riff >"$WORK/float.wav"
+{ fmtchunk 1 2 0 16; chunk data <"$WORK/data.bin"; } | riff >"$WORK/rate0.wav"
+{ fmtchunk 1 2 44100 16; chunk data </dev/null; } | riff >"$WORK/empty.wav"
+
+# The first failure also shows the busy state while its message is up.
+set_names "$W\\rifx.wav" "$W\\out-bad.wav"
+drv click "$MAIN" $START >/dev/null
+drv owned "$MAIN" 10000 >/dev/null || true
+check "while the message is up the start button is disabled" 0 "$(itemenabled "$MAIN" $START)"
+check "and the status reads 処理中..." "$(cp932hex "$(stringtext 40020)")" "$(itemtext "$MAIN" $STATUS)"
+expect_box "not RIFF" "$(cp932hex "$(stringtext 40009)")$(asciihex '[1,7,0,0]')" exclamation
+
+while IFS='|' read -r file string suffix description; do
+    set_names "$W\\$file" "$W\\out-bad.wav"
+    drv click "$MAIN" $START >/dev/null
+    expect_box "$description" "$(cp932hex "$(stringtext "$string")")$(asciihex "$suffix")" exclamation
+done <<'EOF'
+channels3.wav|40012|[1,14,0,0]|three channels
+bits24.wav|40013|[1,15,0,0]|24 bits per sample
+float.wav|40011|[1,13,0,0]|not PCM
+rate0.wav|40014|[1,16,0,0]|sample rate 0
+empty.wav|40015|[1,17,0,0]|no samples
+EOF
+check_true "no output is created for a rejected input" test ! -e "$WORK/out-bad.wav"
+
+# A system error: the system's own text, a blank, the suffix, and the stop icon.
+set_names "$W\\missing.wav" "$W\\out-bad.wav"
+drv click "$MAIN" $START >/dev/null
+expect_box "input not found" "$(drv systext 2 | field text)$(asciihex ' [1,5,1,2]')" hand
+
+set_names "$W\\good.wav" "$W\\no-such-folder\\out.wav"
+drv click "$MAIN" $START >/dev/null
+expect_box "output folder missing" "$(cp932hex "$(stringtext 40006)")$(asciihex '[1,1,1,3]')" hand
+
+# Two spellings of one file pass the name check; the reader holds the input, so the writer
+# cannot create it and the input stays as it was.
+cp "$WORK/good.wav" "$WORK/same.wav"
+set_names "$W\\same.wav" "$W\\SAME.WAV"
+drv click "$MAIN" $START >/dev/null
+expect_box "output is the input in other letter case" \
+    "$(cp932hex "$(stringtext 40006)")$(asciihex '[1,1,1,32]')" hand
+check_true "and the input is unchanged" cmp -s "$WORK/same.wav" "$WORK/good.wav"
+
+# --- the name checks ------------------------------------------------------------------------
+while IFS='|' read -r input output string description; do
+    set_names "$input" "$output"
+    drv click "$MAIN" $START >/dev/null
+    expect_box "$description" "$(cp932hex "$(stringtext "$string")")" none
+done <<EOF
+||40004|both names empty
+$W\\good.wav||40004|output name empty
+|$W\\out2.wav|40004|input name empty
+$W\\good.wav|$W\\good.wav|40005|identical names
+EOF
+check_true "the name checks convert nothing" test ! -e "$WORK/out2.wav"
+
+# A name longer than 259 characters is read as its first 259.
+prefix="$W\\"
+long=$prefix$(printf 'n%.0s' $(seq $((259 - ${#prefix} - 4)))).wav
+set_names "$W\\good.wav" "${long}EXTRA"
+drv click "$MAIN" $START >/dev/null
+drv wait-idle "$MAIN" 10000 >/dev/null || true
+check_true "an output name of 264 characters is cut to its first 259" \
+    cmp -s "$WORK/${long#"$prefix"}" "$WORK/expected.wav"
+
+# The convert command itself checks nothing: posted without Start, it runs with the names as
+# they are, here two spellings of one file.
+set_names "$W\\same.wav" "$W\\same.wav"
+drv command "$MAIN" $STATUS >/dev/null
+expect_box "convert command without Start" \
+    "$(cp932hex "$(stringtext 40006)")$(asciihex '[1,1,1,32]')" hand
+
+# --- Enter and Esc do nothing --------------------------------------------------------------
+set_names "$W\\good.wav" "$W\\out-keys.wav"
+check_true "the focus can be put on the input name" focus_on "$MAIN" $INPUT_NAME
+for key in $VK_RETURN $VK_ESCAPE; do
+    drv key "$MAIN" "$key" >/dev/null
+done
+sleep 1
+check "Enter and Esc leave the dialog open" 1 "$(drv window "$MAIN" | field visible)"
+check_true "and start nothing" test ! -e "$WORK/out-keys.wav"
+check_true "and show nothing" no_box
+
+close_program
+check "the program exits with code 0" 0 "$STATUS"
+finish

@@ -1,0 +1,242 @@
+# Shared part of the end-to-end scenarios: runs the real Sonorm.exe under Wine on the session's
+# display and operates it with sonorm-driver.exe, checking what a person would see.
+# Sourced by each scenario script; ctest provides SONORM_WINE_STATE, SONORM_SOURCE_DIR and
+# SONORM_BINARY_DIR (sonorm_add_wine_test).
+set -euo pipefail
+: "${SONORM_WINE_STATE:?run through ctest}" "${SONORM_SOURCE_DIR:?}" "${SONORM_BINARY_DIR:?}"
+
+. "$SONORM_SOURCE_DIR/tools/wine-env"
+sonorm_wine_env "$SONORM_WINE_STATE"
+
+WINE=/usr/lib/wine/wine64
+BIN=$SONORM_BINARY_DIR/bin
+EXE=$BIN/Sonorm.exe
+SCENARIO=$(basename "$0" .sh)
+WORK=$SONORM_BINARY_DIR/e2e/$SCENARIO
+SHOTS=$SONORM_BINARY_DIR/screenshots
+STRINGS=$SONORM_SOURCE_DIR/app/res/StringTexts.def
+SETTINGS='Software\Velquin\Sonorm\1.01'
+
+# Window messages, commands and keys used by the scenarios.
+WM_CLOSE=0x10
+WM_QUERYENDSESSION=0x11
+WM_NCACTIVATE=0x86
+WM_SYSCOMMAND=0x112
+WM_POWERBROADCAST=0x218
+SC_CLOSE=0xF060
+VK_TAB=9
+VK_RETURN=13
+VK_ESCAPE=27
+IDOK=1
+IDCANCEL=2
+IDYES=6
+
+# Controls and commands of the program.
+INPUT_NAME=1001
+INPUT_BROWSE=1002
+OUTPUT_NAME=1003
+OUTPUT_BROWSE=1004
+START=1005
+STATUS=1006
+ABOUT_TEXT=1000
+ID_ABOUT=40001
+ID_EXIT=40002
+ID_HELP=40003
+
+# How long a program may take to show its first window, and to end after being told to close.
+START_SECONDS=30
+EXIT_SECONDS=20
+
+rm -rf "$WORK"
+mkdir -p "$WORK"
+checks=0
+failures=0
+PID=
+MAIN=
+started=()
+
+# --- results -------------------------------------------------------------------------------
+
+check() { # DESCRIPTION EXPECTED ACTUAL
+    checks=$((checks + 1))
+    if [ "$2" == "$3" ]; then
+        echo "ok   $1"
+    else
+        failures=$((failures + 1))
+        echo "FAIL $1"
+        echo "       expected: $2"
+        echo "       actual:   $3"
+    fi
+}
+
+check_true() { # DESCRIPTION COMMAND...
+    local description=$1
+    shift
+    if "$@"; then check "$description" yes yes; else check "$description" yes no; fi
+}
+
+finish() {
+    echo "$SCENARIO: $checks checks, $failures failed"
+    [ "$failures" -eq 0 ]
+}
+
+# --- texts ---------------------------------------------------------------------------------
+
+# Hex of the code page 932 bytes of a UTF-8 text: how the program's ANSI texts compare.
+cp932hex() { printf '%s' "$1" | iconv -f UTF-8 -t CP932 | od -An -v -tx1 | tr -d ' \n'; }
+asciihex() { printf '%s' "$1" | od -An -v -tx1 | tr -d ' \n'; }
+# The UTF-8 text of code page 932 bytes given in hex (for messages).
+decode() { printf '%b' "$(sed 's/../\\x&/g' <<<"$1")" | iconv -f CP932 -t UTF-8 2>/dev/null || true; }
+# The text of a string-table entry from the program's one source of them.
+stringtext() { sed -n "s/^SONORM_STRING($1, [A-Z0-9_]*, \"\(.*\)\")\$/\1/p" "$STRINGS"; }
+
+# The Windows path of a file of the build tree (Wine maps / to drive Z:).
+winpath() { local p=$1; printf 'Z:%s' "${p//\//\\}"; }
+
+# --- the driver ----------------------------------------------------------------------------
+
+drv() { "$WINE" "$BIN/sonorm-driver.exe" "$@" | tr -d '\r'; }
+# The value of KEY in the driver's key=value output on stdin.
+field() { sed -n "s/^$1=//p" | head -n 1; }
+
+# focus_on DIALOG ID: moves the keyboard focus to control ID with Tab, as a person would.
+focus_on() {
+    local _
+    for _ in 1 2 3 4 5 6; do
+        [ "$(drv focus "$1" | field focus)" == "$2" ] && return 0
+        drv key "$1" "$VK_TAB" >/dev/null
+        sleep 0.1
+    done
+    [ "$(drv focus "$1" | field focus)" == "$2" ]
+}
+
+itemtext() { drv item "$1" "$2" | field text; }
+itemenabled() { drv item "$1" "$2" | field enabled; }
+
+# --- the program ---------------------------------------------------------------------------
+
+# start_program [ARG...]: starts ${PROGRAM:-Sonorm.exe} and waits for its main dialog; sets PID
+# and MAIN. Main dialogs already open (given in OTHERS) are not taken for the new one. Wine
+# rarely ends a fresh process with status 1 before its first window: then it starts once more.
+start_program() {
+    local exe=${PROGRAM:-$EXE} attempt deadline status out
+    for attempt in 1 2; do
+        "$WINE" "$exe" "$@" >>"$WORK/program.log" 2>&1 &
+        PID=$!
+        started+=("$PID")
+        deadline=$((SECONDS + START_SECONDS))
+        while [ $SECONDS -lt $deadline ]; do
+            # shellcheck disable=SC2086
+            if out=$(drv find-main 500 ${OTHERS:-}); then
+                MAIN=$(field hwnd <<<"$out")
+                return 0
+            fi
+            kill -0 "$PID" 2>/dev/null || break
+        done
+        status=0
+        if kill -0 "$PID" 2>/dev/null; then
+            echo "start_program: no main dialog after $START_SECONDS s" >&2
+            return 1
+        fi
+        wait "$PID" || status=$?
+        echo "note: the program ended with status $status before its first window (attempt $attempt)"
+        [ "$status" -eq 1 ] || return 1
+    done
+    return 1
+}
+
+# Waits for the program to end; sets STATUS to its exit status, or "running" when it did not
+# end in time. (Not in a subshell: only this shell can collect its child's status.)
+wait_exit() {
+    local pid=${1:-$PID} deadline=$((SECONDS + EXIT_SECONDS))
+    STATUS=0
+    while kill -0 "$pid" 2>/dev/null; do
+        if [ $SECONDS -ge $deadline ]; then
+            STATUS=running
+            return 0
+        fi
+        sleep 0.2
+    done
+    wait "$pid" || STATUS=$?
+}
+
+# Closes the program through its exit command and waits for it.
+close_program() {
+    drv command "$MAIN" "$ID_EXIT" >/dev/null || true
+    wait_exit
+}
+
+# Ends what a scenario leaves behind: its own program processes and Notepad windows it opened.
+cleanup() {
+    local pid hwnd
+    for pid in "${started[@]}"; do
+        kill "$pid" 2>/dev/null || true
+    done
+    for _ in 1 2 3; do
+        hwnd=$(drv find-title .txt 200 2>/dev/null | field hwnd) || break
+        [ -n "$hwnd" ] || break
+        drv post "$hwnd" "$WM_CLOSE" 0 0 >/dev/null || true
+        drv wait-gone "$hwnd" 3000 >/dev/null 2>&1 || true
+    done
+}
+trap cleanup EXIT
+
+# The settings keys, set up and inspected with the driver.
+reg_clear() { drv reg-del HKCU 'Software\Velquin' >/dev/null && drv reg-del HKLM 'Software\Velquin' >/dev/null; }
+reg_exists() { drv reg-exists "$1" "$2" | field exists; }
+
+# --- WAV files -----------------------------------------------------------------------------
+
+le16() { printf "\\x$(printf %02x $(($1 & 255)))\\x$(printf %02x $((($1 >> 8) & 255)))"; }
+le32() { le16 $(($1 & 65535)); le16 $((($1 >> 16) & 65535)); }
+
+# chunk ID: a chunk whose body is read from stdin.
+chunk() {
+    local body
+    body=$(mktemp -p "$WORK")
+    cat >"$body"
+    printf '%s' "$1"
+    le32 "$(stat -c %s "$body")"
+    cat "$body"
+    rm -f "$body"
+}
+# riff: a RIFF/WAVE file around the chunks read from stdin.
+riff() {
+    local body
+    body=$(mktemp -p "$WORK")
+    { printf WAVE; cat; } >"$body"
+    printf RIFF
+    le32 "$(stat -c %s "$body")"
+    cat "$body"
+    rm -f "$body"
+}
+# fmtbody TAG CHANNELS RATE BITS: the 16 bytes of a format description.
+fmtbody() {
+    local align=$(($2 * $4 / 8))
+    le16 "$1"
+    le16 "$2"
+    le32 "$3"
+    le32 $(($3 * align))
+    le16 "$align"
+    le16 "$4"
+}
+fmtchunk() { fmtbody "$@" | chunk 'fmt '; }
+
+# screenshot HWND NAME: the window as it is on the screen, as build/screenshots/NAME.png, and
+# in docs/ when it differs there in any pixel (so a re-run leaves the checkout clean).
+screenshot() {
+    local hwnd=$1 name=$2 xid out doc
+    mkdir -p "$SHOTS"
+    out=$SHOTS/$name.png
+    doc=$SONORM_SOURCE_DIR/docs/$name.png
+    xid=$(drv xid "$hwnd" | field xid)
+    # No window manager activates windows on the test display: draw the caption as active.
+    drv send "$hwnd" "$WM_NCACTIVATE" 1 0 >/dev/null
+    sleep 0.3
+    xwd -silent -display "$DISPLAY" -id "$xid" | convert xwd:- -strip "$out"
+    if [ ! -f "$doc" ] || [ "$(compare -metric AE "$out" "$doc" null: 2>&1 || true)" != 0 ]; then
+        mkdir -p "$(dirname "$doc")"
+        cp "$out" "$doc"
+        echo "note: updated docs/$name.png"
+    fi
+}

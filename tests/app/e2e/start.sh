@@ -1,0 +1,119 @@
+#!/usr/bin/env bash
+# Starting the program: the main dialog as it first appears, where it appears, its menus,
+# icon, controls and keyboard order; a second start; the main dialog's screenshot.
+. "$(dirname "$0")/lib.sh"
+
+# Checks that the dialog's outer rectangle is centred in the work area (to a pixel).
+centred() {
+    local l t r b wl wt wr wb dx dy
+    IFS=, read -r l t r b <<<"$1"
+    IFS=, read -r wl wt wr wb <<<"$(drv screen | field workarea)"
+    dx=$((2 * l - (wl + wr - (r - l))))
+    dy=$((2 * t - (wt + wb - (b - t))))
+    [ "${dx#-}" -le 2 ] && [ "${dy#-}" -le 2 ]
+}
+
+# --- first start, no settings key ---------------------------------------------------------
+reg_clear
+start_program
+window=$(drv window "$MAIN")
+check "the main dialog is shown" 1 "$(field visible <<<"$window")"
+check "its caption is Sonorm" "$(asciihex Sonorm)" "$(field title <<<"$window")"
+check "it is not maximised" 0 "$(field zoomed <<<"$window")"
+rect=$(field rect <<<"$window")
+check_true "without a settings key it is centred ($rect)" centred "$rect"
+IFS=, read -r left top right bottom <<<"$rect"
+width=$((right - left))
+height=$((bottom - top))
+
+sysmenu=$(drv probe "$MAIN" sysmenu | field ids)
+check "the system menu has no maximise entry (SC_MAXIMIZE)" no "$(grep -qw f030 <<<"${sysmenu//,/ }" && echo yes || echo no)"
+check "the system menu has no size entry (SC_SIZE)" no "$(grep -qw f000 <<<"${sysmenu//,/ }" && echo yes || echo no)"
+check "the system menu keeps move, minimise and close" yes \
+    "$(for id in f010 f020 f060; do grep -qw $id <<<"${sysmenu//,/ }" || echo no; done | grep -q no && echo no || echo yes)"
+
+icons=$(drv probe "$MAIN" icons)
+check "the caption icon is the program's icon (big)" app "$(field big <<<"$icons")"
+check "no small icon is set" none "$(field small <<<"$icons")"
+
+menu=$(drv probe "$MAIN" menu | grep '^item=' | sed 's/^item=0,[0-9]*,popup,/item=0,popup,/')
+expected_menu="item=0,popup,$(cp932hex 'ヘルプ(&H)')
+item=1,40003,command,$(cp932hex 'ヘルプ(&H)')
+item=1,40001,command,$(cp932hex 'バージョン情報(&A)')
+item=1,0,separator,
+item=1,40002,command,$(cp932hex '終了(&X)')"
+check "the menu bar: Help with help, version information, separator, exit" "$expected_menu" "$menu"
+
+controls=$(drv items "$MAIN" | sed 's/^child=\([^,]*\),\([^,]*\),[^,]*,\(.*\)$/\1,\2,\3/')
+expected_controls="1001,Edit,
+1002,Button,$(cp932hex '参照...')
+1003,Edit,
+1004,Button,$(cp932hex '参照...')
+1005,Button,$(cp932hex '開始')
+65535,Static,$(cp932hex '読み込みファイル名')
+65535,Static,$(cp932hex '書き込みファイル名')
+1006,Static,"
+check "controls in order, with their texts" "$expected_controls" "$controls"
+check "the start button is enabled" 1 "$(itemenabled "$MAIN" $START)"
+check "tab order: input name, browse, output name, browse, start" \
+    "1001,1002,1003,1004,1005" "$(drv taborder "$MAIN" | field ids)"
+
+# The keyboard: Tab walks the same order and wraps, through the thread's dialog navigation.
+check "the input name has the focus at start" 1001 "$(drv focus "$MAIN" | field focus)"
+walk=
+for _ in 1 2 3 4 5; do
+    drv key "$MAIN" $VK_TAB >/dev/null
+    sleep 0.2
+    walk+="$(drv focus "$MAIN" | field focus) "
+done
+check "Tab moves the focus along the tab order" "1002 1003 1004 1005 1001 " "$walk"
+
+drv settext "$MAIN" $INPUT_NAME 'C:\Music\take1.wav' >/dev/null
+drv settext "$MAIN" $OUTPUT_NAME 'C:\Music\take1-quillplay.wav' >/dev/null
+# The focus on a button: no blinking caret in the picture.
+focus_on "$MAIN" $START || true
+screenshot "$MAIN" main-dialog
+
+# --- a second start opens a second, independent dialog ------------------------------------
+first=$MAIN
+first_pid=$PID
+OTHERS=$first start_program
+check "a second start opens a second main dialog" 2 "$(drv count-main | field count)"
+close_program
+check "the second one closes on its own" 1 "$(drv count-main | field count)"
+MAIN=$first PID=$first_pid
+check "the first one is still shown" 1 "$(drv window "$MAIN" | field visible)"
+close_program
+check "and exits with code 0" 0 "$STATUS"
+
+# --- saved placements ----------------------------------------------------------------------
+# start_at LEFT TOP RIGHT BOTTOM MAXIMIZED: starts with these values saved; prints the rect.
+start_at() {
+    reg_clear
+    drv reg-set HKCU "$SETTINGS" MainWindowPos.left "$1" >/dev/null
+    drv reg-set HKCU "$SETTINGS" MainWindowPos.top "$2" >/dev/null
+    drv reg-set HKCU "$SETTINGS" MainWindowPos.right "$3" >/dev/null
+    drv reg-set HKCU "$SETTINGS" MainWindowPos.bottom "$4" >/dev/null
+    drv reg-set HKCU "$SETTINGS" MainWindowPos.bmaximized "$5" >/dev/null
+    start_program
+    window=$(drv window "$MAIN")
+}
+
+start_at 100 80 $((100 + width)) $((80 + height)) 0
+check "it appears at the saved rectangle" "100,80,$((100 + width)),$((80 + height))" "$(field rect <<<"$window")"
+close_program
+
+start_at 40 50 $((40 + width)) $((50 + height)) 1
+check "a saved maximized state does not maximise it" 0 "$(field zoomed <<<"$window")"
+check "and it still appears at the saved rectangle" "40,50,$((40 + width)),$((50 + height))" \
+    "$(field rect <<<"$window")"
+close_program
+
+start_at -2000 100 $((-2000 + width)) $((100 + height)) 0
+check_true "a rectangle off the screen is not applied: centred" centred "$(field rect <<<"$window")"
+close_program
+
+check "closing stores no position: the saved values stay as they were" "-2000 100" \
+    "$(drv reg-get HKCU "$SETTINGS" MainWindowPos.left | field value) $(drv reg-get HKCU "$SETTINGS" MainWindowPos.top | field value)"
+reg_clear
+finish
