@@ -11,7 +11,7 @@
 #define SONORM_ORIGINAL_FILENAME "Sonorm.exe"
 #define SONORM_FILEVERSION "1.01"
 #define SONORM_PRODUCTVERSION "1.01"
-#define SONORM_LEGAL "Copyright (C) 2026 Velquin. All rights reserved."
+#define SONORM_LEGAL "Copyright (C) 2026 Velquin"
 /* Binary file and product version 1.0.1.1. */
 #define SONORM_VERSION_MAJOR 1
 #define SONORM_VERSION_MINOR 0
