@@ -15,53 +15,8 @@ TEST(ResultTest, FirstFailureWins) {
     EXPECT_FALSE(result.ok());
 }
 
-TEST(CodesTest, CodeWordFields) {
-    EXPECT_EQ(codes::make(codes::kindlasterror, 9), 0x01010009u);
-    EXPECT_EQ(codes::kindof(0x0301ABCD), 3u);
-    EXPECT_EQ(codes::facilityof(0x0301ABCD), 1u);
-    EXPECT_EQ(codes::numberof(0x0301ABCD), 0xABCDu);
-}
-
-// The numbers users see in the report suffix; reader and writer share three code words.
-TEST(CodesTest, CodeValues) {
-    struct Case {
-        std::uint32_t code, expected;
-    };
-    const Case cases[] = {
-        {codes::seeknotopen, 0x00010001},
-        {codes::seekrange, 0x00010002},
-        {codes::seekfailed, 0x01010003},
-        {codes::alreadyopen, 0x00010004},
-        {codes::openfailed, 0x01010005},
-        {codes::riffreadfailed, 0x01010006},
-        {codes::badriff, 0x00010007},
-        {codes::badwave, 0x00010008},
-        {codes::chunkheaderfailed, 0x01010009},
-        {codes::fmtreadfailed, 0x0101000A},
-        {codes::factreadfailed, 0x0101000B},
-        {codes::datapositionfailed, 0x0101000C},
-        {codes::notpcm, 0x0001000D},
-        {codes::badchannels, 0x0001000E},
-        {codes::badbits, 0x0001000F},
-        {codes::badrate, 0x00010010},
-        {codes::badsamplecount, 0x00010011},
-        {codes::fmttooshort, 0x00010012},
-        {codes::closenotopen, 0x00010013},
-        {codes::closefailed, 0x01010014},
-        {codes::readnotopen, 0x00010015},
-        {codes::readfailed, 0x01010016},
-        {codes::fmtnomemory, 0x01010017},
-        {codes::createfailed, 0x01010001},
-        {codes::writerifffailed, 0x01010002},
-        {codes::writefmtfailed, 0x01010003},
-        {codes::writedatafailed, 0x01010004},
-        {codes::writeblockfailed, 0x01010005},
-        {codes::outclosefailed, 0x01010006},
-        {codes::buffernomemory, 0x01010018},
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(c.code, c.expected);
-    }
+// Reader and writer share three code words; the table below keys on whole words.
+TEST(CodesTest, SharedCodeWords) {
     EXPECT_EQ(codes::seekfailed, codes::writefmtfailed);
     EXPECT_EQ(codes::openfailed, codes::writeblockfailed);
     EXPECT_EQ(codes::riffreadfailed, codes::outclosefailed);

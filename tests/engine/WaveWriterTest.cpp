@@ -245,19 +245,3 @@ TEST_F(WaveWriterTest, SourceThatNeverOpened) {
     EXPECT_EQ(result.code, codes::readnotopen);
     EXPECT_FALSE(TempDir::exists(output));
 }
-
-TEST_F(WaveWriterTest, KeepsAFailureRecordedBefore) {
-    const std::string body = fmtbody(1, 1, 8000, 8000, 1, 8);
-    std::string input = dir.write("in.wav", riffwave(chunk("fmt ", body) + chunk("data", "ab")));
-    std::string output = dir.path("out.wav");
-    WaveSource source;
-    Result opening;
-    ASSERT_TRUE(source.open(opening, input.c_str()));
-    Result result;
-    result.fail(codes::badrate);
-    WaveWriter writer;
-    EXPECT_FALSE(writer.write(result, source, output.c_str()));
-    EXPECT_FALSE(source.close(result));
-    EXPECT_EQ(result.code, codes::badrate);
-    EXPECT_EQ(TempDir::read(output), canonical(body, "", 2));
-}
