@@ -1,27 +1,20 @@
 #include "CanonicalHeader.h"
 
 #include "WaveSource.h"
+#include "WaveWriter.h"
 
 #include <cstdio>
 #include <cstring>
 
 using namespace wave;
 
-namespace {
-// Where the writer's three pieces and their size fields sit in the canonical header.
-constexpr std::size_t fmtpieceat = riffheadersize;
-constexpr std::size_t datapieceat = riffheadersize + fmtchunksize;
-} // namespace
-
 CanonicalHeader canonicalheader(const WaveSource& source) {
     CanonicalHeader header{};
-    std::uint8_t* p = header.data();
-    std::memcpy(p, source.riffheader(), riffheadersize);
-    put32(p + riffsizeat, source.datachunksize() + riffsizeextra);
-    std::memcpy(p + fmtpieceat, source.formatrecord(), fmtchunksize);
-    put32(p + fmtpieceat + chunksizeat, fmtbodysize);
-    std::memcpy(p + datapieceat, source.datachunkid(), idsize);
-    put32(p + datapieceat + chunksizeat, source.datachunksize());
+    std::uint8_t bytes[headersize] = {};
+    WaveWriter writer;
+    if (writer.composeheader(source, bytes)) {
+        std::memcpy(header.data(), bytes, headersize);
+    }
     return header;
 }
 

@@ -24,6 +24,16 @@ bool WaveWriter::compose(const WaveSource& source) {
     return true;
 }
 
+bool WaveWriter::composeheader(const WaveSource& source, std::uint8_t (&header)[wave::headersize]) {
+    if (!compose(source)) {
+        return false;
+    }
+    std::memcpy(header, riff, sizeof riff);
+    std::memcpy(header + sizeof riff, fmt, sizeof fmt);
+    std::memcpy(header + sizeof riff + sizeof fmt, data, sizeof data);
+    return true;
+}
+
 bool WaveWriter::write(Result& result, WaveSource& source, const char* name) {
     // Without a format record the source never opened: nothing to write, as a read would say.
     if (!compose(source)) {

@@ -19,6 +19,10 @@ public:
     // a format record (never opened) records 0x00010015 and nothing is created.
     bool write(Result& result, WaveSource& source, const char* name);
 
+    // The 44 bytes the output of source would start with, without writing anything; false when
+    // the source holds no format record.
+    bool composeheader(const WaveSource& source, std::uint8_t (&header)[wave::headersize]);
+
 private:
     bool compose(const WaveSource& source);
 
