@@ -115,13 +115,15 @@ itemenabled() { drv item "$1" "$2" | field enabled; }
 
 # --- the program ---------------------------------------------------------------------------
 
-# start_program [ARG...]: starts ${PROGRAM:-Sonorm.exe} and waits for its main dialog; sets PID
-# and MAIN. Main dialogs already open (given in OTHERS) are not taken for the new one. Wine
-# rarely ends a fresh process with status 1 before its first window: then it starts once more.
+# start_program [ARG...]: starts ${PROGRAM:-Sonorm.exe} (through the Wine command in LAUNCH,
+# when given) and waits for its main dialog; sets PID and MAIN. Main dialogs already open
+# (given in OTHERS) are not taken for the new one. Wine rarely ends a fresh process with
+# status 1 before its first window: then it starts once more.
 start_program() {
     local exe=${PROGRAM:-$EXE} attempt deadline status out
     for attempt in 1 2; do
-        "$WINE" "$exe" "$@" >>"$WORK/program.log" 2>&1 &
+        # shellcheck disable=SC2086
+        "$WINE" ${LAUNCH:-} "$exe" "$@" >>"$WORK/program.log" 2>&1 &
         PID=$!
         started+=("$PID")
         deadline=$((SECONDS + START_SECONDS))

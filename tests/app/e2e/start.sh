@@ -86,6 +86,15 @@ check "the first one is still shown" 1 "$(drv window "$MAIN" | field visible)"
 close_program
 check "and exits with code 0" 0 "$STATUS"
 
+# --- started minimised by the shell ---------------------------------------------------------
+# The start command that the system passes is not used: the dialog is shown plainly.
+LAUNCH="start /wait /min /unix" start_program
+window=$(drv window "$MAIN")
+check "started minimised by the shell, it is still shown, not minimised" "1 0" \
+    "$(field visible <<<"$window") $(field iconic <<<"$window")"
+close_program
+check "and exits with code 0 (through the shell's start)" 0 "$STATUS"
+
 # --- saved placements ----------------------------------------------------------------------
 # start_at LEFT TOP RIGHT BOTTOM MAXIMIZED: starts with these values saved; prints the rect.
 start_at() {
