@@ -182,8 +182,9 @@ HWND focusof(HWND hwnd) {
     return info.hwndFocus;
 }
 
-// Runs one probe query on the thread that owns window, about target.
-bool probe(HWND window, ProbeQuery query, HWND target, std::string& answer) {
+// Runs one probe query on the thread that owns window, about target; waits up to timeout.
+bool probe(HWND window, ProbeQuery query, HWND target, std::string& answer,
+           DWORD timeout = sendtimeout) {
     char path[MAX_PATH] = {};
     DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
     if (length == 0 || length >= sizeof path) {
@@ -210,7 +211,7 @@ bool probe(HWND window, ProbeQuery query, HWND target, std::string& answer) {
     if (map && done && installed &&
         PostMessageA(window, RegisterWindowMessageA(probemessagename), query,
                      reinterpret_cast<LPARAM>(target)) &&
-        WaitForSingleObject(done, sendtimeout) == WAIT_OBJECT_0) {
+        WaitForSingleObject(done, timeout) == WAIT_OBJECT_0) {
         auto* view = static_cast<const char*>(MapViewOfFile(map, FILE_MAP_READ, 0, 0, 0));
         if (view) {
             answer.assign(view, strnlen(view, proberesultsize));
@@ -547,6 +548,16 @@ int run(int argc, char** argv) {
             return fail("probe failed");
         }
         std::fputs(answer.c_str(), stdout);
+        return 0;
+    }
+    if (cmd == "sync" && need(1)) {
+        // A barrier: returns once the window's thread has dispatched every message posted to it
+        // before (posted messages are retrieved in order, also by modal loops).
+        std::string answer;
+        HWND hwnd = handle(argv[2]);
+        if (!probe(hwnd, probeping, hwnd, answer, timeoutarg(argc, argv, 3))) {
+            return fail("no answer");
+        }
         return 0;
     }
     if (cmd == "xid" && need(1)) {

@@ -20,6 +20,7 @@ enum ProbeQuery : WPARAM {
     probemenu = 2,       // the window's menu bar, item by item
     probewndicons = 3,   // big and small icon of the window, named
     probestaticicon = 4, // icon shown by a SS_ICON static control, named
+    probeping = 5,       // nothing: answered once every message posted before it is dispatched
 };
 
 #endif

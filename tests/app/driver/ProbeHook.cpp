@@ -113,6 +113,9 @@ void answerquery(WPARAM query, HWND target) {
         answer.add("icon=%s\n", iconname(icon));
         break;
     }
+    case probeping:
+        answer.add("pong=1\n");
+        break;
     default:
         answer.add("error=unknown query\n");
         break;

@@ -16,7 +16,7 @@ printf 'RIFF' >"$WORK/exists.wav"
 # browse BUTTON: clicks it and waits for the file dialog; sets FD.
 browse() {
     local out
-    drv click "$MAIN" "$1" >/dev/null
+    click "$MAIN" "$1"
     if ! out=$(drv owned "$MAIN" 10000); then
         FD=
         return 1

@@ -99,13 +99,23 @@ drv() { "$WINE" "$BIN/sonorm-driver.exe" "$@" | tr -d '\r'; }
 # The value of KEY in the driver's key=value output on stdin.
 field() { sed -n "s/^$1=//p" | head -n 1; }
 
+# click DIALOG ID: clicks a button; returns once the program has handled the click.
+click() {
+    drv click "$1" "$2" >/dev/null
+    drv sync "$MAIN" >/dev/null
+}
+# press KEY: a key press on the focused control of the program; returns once it is handled.
+press() {
+    drv key "$MAIN" "$1" >/dev/null
+    drv sync "$MAIN" >/dev/null
+}
+
 # focus_on DIALOG ID: moves the keyboard focus to control ID with Tab, as a person would.
 focus_on() {
     local _
     for _ in 1 2 3 4 5 6; do
         [ "$(drv focus "$1" | field focus)" == "$2" ] && return 0
-        drv key "$1" "$VK_TAB" >/dev/null
-        sleep 0.1
+        press "$VK_TAB"
     done
     [ "$(drv focus "$1" | field focus)" == "$2" ]
 }
