@@ -19,6 +19,7 @@ constexpr int textsize = 65536;
 constexpr const char* dialogclass = "#32770";
 constexpr const char* programtitle = "Sonorm";
 constexpr int startbuttonid = 1005;
+constexpr int statusid = 1006;
 constexpr int messageboxtextid = 0xFFFF;
 
 std::string hex(const std::string& s) {
@@ -498,7 +499,7 @@ int run(int argc, char** argv) {
             HWND dlg = static_cast<HWND>(c);
             std::string status;
             return IsWindowEnabled(GetDlgItem(dlg, startbuttonid)) &&
-                   windowtext(GetDlgItem(dlg, 1006), status) && status.empty();
+                   windowtext(GetDlgItem(dlg, statusid), status) && status.empty();
         };
         if (!waitfor(timeoutarg(argc, argv, 3), done, hwnd)) {
             return fail("dialog not idle");
