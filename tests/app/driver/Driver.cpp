@@ -591,22 +591,16 @@ int run(int argc, char** argv) {
                     GetSystemMetrics(SM_CYSCREEN), work.left, work.top, work.right, work.bottom);
         return 0;
     }
-    if ((cmd == "reg-set" || cmd == "reg-set-sz") && need(4)) {
+    if (cmd == "reg-set" && need(4)) {
         HKEY root = rootkey(argv[2]);
         HKEY key = nullptr;
         if (!root || RegCreateKeyExA(root, argv[3], 0, nullptr, 0, KEY_WRITE, nullptr, &key,
                                      nullptr) != ERROR_SUCCESS) {
             return fail("cannot create key");
         }
-        LONG status;
-        if (cmd == "reg-set") {
-            auto value = static_cast<DWORD>(number(argv[5]));
-            status = RegSetValueExA(key, argv[4], 0, REG_DWORD,
-                                    reinterpret_cast<const BYTE*>(&value), sizeof value);
-        } else {
-            status = RegSetValueExA(key, argv[4], 0, REG_SZ, reinterpret_cast<const BYTE*>(argv[5]),
-                                    static_cast<DWORD>(std::strlen(argv[5]) + 1));
-        }
+        auto value = static_cast<DWORD>(number(argv[5]));
+        LONG status = RegSetValueExA(key, argv[4], 0, REG_DWORD,
+                                     reinterpret_cast<const BYTE*>(&value), sizeof value);
         RegCloseKey(key);
         return status == ERROR_SUCCESS ? 0 : fail("cannot set value");
     }
