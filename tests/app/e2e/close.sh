@@ -33,6 +33,8 @@ check "the menu's exit ends the program with exit code 0" 0 "$STATUS"
 start_program
 check "a query whether the system may suspend is granted" 1 \
     "$(drv send "$MAIN" $WM_POWERBROADCAST 0 0 | field result)"
+check "another power event (a power status change) gets the default answer 0" 0 \
+    "$(drv send "$MAIN" $WM_POWERBROADCAST 10 0 | field result)"
 check "the program is still running afterwards" 1 "$(drv window "$MAIN" | field visible)"
 # The reply to the end-of-session query is not looked at: Wine answers it from the window
 # that the program has already destroyed.
