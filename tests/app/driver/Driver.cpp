@@ -434,6 +434,16 @@ int run(int argc, char** argv) {
         }
         return 0;
     }
+    if (cmd == "move" && need(3)) {
+        // The window dragged by its caption to a new place (SetWindowPos is carried out by the
+        // window's own thread).
+        if (!SetWindowPos(handle(argv[2]), nullptr, static_cast<int>(number(argv[3])),
+                          static_cast<int>(number(argv[4])), 0, 0,
+                          SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE)) {
+            return fail("cannot move");
+        }
+        return 0;
+    }
     if (cmd == "focus" && need(1)) {
         HWND f = focusof(handle(argv[2]));
         std::printf("focus=%d\n", f ? GetDlgCtrlID(f) : 0);

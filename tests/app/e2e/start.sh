@@ -109,6 +109,12 @@ start_at() {
 
 start_at 100 80 $((100 + width)) $((80 + height)) 0
 check "it appears at the saved rectangle" "100,80,$((100 + width)),$((80 + height))" "$(field rect <<<"$window")"
+drv move "$MAIN" 300 250 >/dev/null
+check "moved by the user" "300,250" "$(drv window "$MAIN" | field rect | cut -d, -f1,2)"
+close_program
+start_program
+check "started again, it is back at the saved rectangle, not where it was moved" \
+    "100,80,$((100 + width)),$((80 + height))" "$(drv window "$MAIN" | field rect)"
 close_program
 
 start_at 40 50 $((40 + width)) $((50 + height)) 1
