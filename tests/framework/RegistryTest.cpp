@@ -2,6 +2,8 @@
 // restore of a saved placement on a real window of the 1280 x 1024 virtual screen.
 #include "Registry.h"
 
+#include "SavedPlacements.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -11,45 +13,36 @@ namespace {
 
 constexpr const char* company = "TesselTestCo";
 constexpr const char* companypath = "Software\\TesselTestCo";
-constexpr const char* rootpath = "TesselTestRoot"; // directly under the root, no "Software"
+constexpr const char* convpath = "Software\\TesselTestCo\\Conv";
 constexpr const char* apppath = "Software\\TesselTestCo\\Conv\\1.0";
+constexpr const char* rootpath = "TesselTestRoot"; // directly under the root, no "Software"
 
 void removetree(HKEY root, const char* path) {
     RegDeleteTreeA(root, path);
     RegDeleteKeyA(root, path);
 }
 
-void makekey(HKEY root, const std::string& path) {
+void makekey(HKEY root, const std::string& path, const char* value = nullptr, DWORD type = 0,
+             const void* data = nullptr, DWORD size = 0) {
     HKEY key = nullptr;
     ASSERT_EQ(
         RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
         ERROR_SUCCESS)
         << path;
+    if (value != nullptr) {
+        EXPECT_EQ(RegSetValueExA(key, value, 0, type, static_cast<const BYTE*>(data), size),
+                  ERROR_SUCCESS);
+    }
     RegCloseKey(key);
 }
 
-void setvalue(HKEY root, const std::string& path, const char* name, DWORD type, const void* data,
-              DWORD size) {
-    HKEY key = nullptr;
-    ASSERT_EQ(
-        RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
-        ERROR_SUCCESS);
-    ASSERT_EQ(RegSetValueExA(key, name, 0, type, static_cast<const BYTE*>(data), size),
-              ERROR_SUCCESS);
-    RegCloseKey(key);
-}
-
-void setdword(HKEY root, const std::string& path, const char* name, DWORD value) {
-    setvalue(root, path, name, REG_DWORD, &value, sizeof value);
+void setdword(const char* name, DWORD value) {
+    makekey(HKEY_CURRENT_USER, apppath, name, REG_DWORD, &value, sizeof value);
 }
 
 bool exists(HKEY root, const std::string& path) {
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) {
-        return false;
-    }
-    RegCloseKey(key);
-    return true;
+    HKEY key = openregkey(root, path.c_str());
+    return key != nullptr && closeregkey(key) == ERROR_SUCCESS;
 }
 
 class RegistryTest : public ::testing::Test {
@@ -81,68 +74,73 @@ TEST_F(RegistryTest, OpensTheAppKeyByItsComponents) {
 }
 
 TEST_F(RegistryTest, DeletesATreeBottomUp) {
-    const std::string top = std::string(apppath);
+    const std::string top = apppath;
+    // Nested levels, several keys on one level, and a Japanese name whose second byte is "\".
     for (const char* sub : {"\\a\\b\\c", "\\a\\b2", "\\d", "\\a\\\x95\x5C\x8E\xA6"}) {
         makekey(HKEY_CURRENT_USER, top + sub);
     }
-    setdword(HKEY_CURRENT_USER, top + "\\a\\b\\c", "v", 1);
-    setvalue(HKEY_CURRENT_USER, top + "\\a", "s", REG_SZ, "text", 5);
-    setdword(HKEY_CURRENT_USER, top, "MainWindowPos.left", 5);
+    const DWORD one = 1;
+    makekey(HKEY_CURRENT_USER, top + "\\a\\b\\c", "v", REG_DWORD, &one, sizeof one);
+    makekey(HKEY_CURRENT_USER, top + "\\a", "s", REG_SZ, "text", 5);
+    setdword(posleftname, 5);
     EXPECT_TRUE(delregtree(HKEY_CURRENT_USER, apppath));
     EXPECT_FALSE(exists(HKEY_CURRENT_USER, apppath));
-    EXPECT_TRUE(exists(HKEY_CURRENT_USER, "Software\\TesselTestCo\\Conv"));
-    // A missing key is a failure.
-    EXPECT_FALSE(delregtree(HKEY_CURRENT_USER, apppath));
+    EXPECT_TRUE(exists(HKEY_CURRENT_USER, convpath));
+    EXPECT_FALSE(delregtree(HKEY_CURRENT_USER, apppath)); // a missing key is a failure
 }
 
 TEST_F(RegistryTest, DeletesEmptyParentsUpToTheFirstThatHoldsAnything) {
-    // Nothing else under the company: everything up to "Software" goes; "Software" stays, so
-    // the answer is false.
-    makekey(HKEY_CURRENT_USER, apppath);
-    EXPECT_FALSE(delappkey(HKEY_CURRENT_USER, company, "Conv", "1.0"));
-    EXPECT_FALSE(exists(HKEY_CURRENT_USER, companypath));
-    EXPECT_TRUE(exists(HKEY_CURRENT_USER, "Software"));
-
-    // Another version's key keeps its parent.
-    makekey(HKEY_CURRENT_USER, apppath);
-    makekey(HKEY_CURRENT_USER, "Software\\TesselTestCo\\Conv\\2.0");
-    EXPECT_FALSE(delappkey(HKEY_CURRENT_USER, company, "Conv", "1.0"));
-    EXPECT_FALSE(exists(HKEY_CURRENT_USER, apppath));
-    EXPECT_TRUE(exists(HKEY_CURRENT_USER, "Software\\TesselTestCo\\Conv\\2.0"));
-
-    // A value keeps its key, and the walk stops there.
-    removetree(HKEY_CURRENT_USER, companypath);
-    makekey(HKEY_CURRENT_USER, apppath);
-    setdword(HKEY_CURRENT_USER, companypath, "keep", 1);
-    EXPECT_FALSE(delappkey(HKEY_CURRENT_USER, company, "Conv", "1.0"));
-    EXPECT_FALSE(exists(HKEY_CURRENT_USER, "Software\\TesselTestCo\\Conv"));
-    EXPECT_TRUE(exists(HKEY_CURRENT_USER, companypath));
-
+    struct Case {
+        const char* what;
+        HKEY root;
+        const char* other; // a key or (with a value) key kept beside the deleted one
+        bool othervalue;
+        const char* gone; // the highest key deleted
+        const char* kept; // the parent where the walk stopped
+    };
+    const Case cases[] = {
+        // "Software" stays, so not every component is deleted: false.
+        {"nothing else", HKEY_CURRENT_USER, nullptr, false, companypath, "Software"},
+        {"another version", HKEY_CURRENT_USER, "Software\\TesselTestCo\\Conv\\2.0", false, apppath,
+         "Software\\TesselTestCo\\Conv\\2.0"},
+        {"a value of the company key", HKEY_CURRENT_USER, companypath, true, convpath, companypath},
+        {"the per-machine key", HKEY_LOCAL_MACHINE, nullptr, false, companypath, "Software"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        RegistryTest::clean();
+        makekey(c.root, std::string(apppath) + "\\sub");
+        if (c.other != nullptr) {
+            const DWORD one = 1;
+            makekey(c.root, c.other, c.othervalue ? "keep" : nullptr, REG_DWORD, &one, sizeof one);
+        }
+        // The same key of the other root is left alone.
+        const HKEY otherroot = c.root == HKEY_CURRENT_USER ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
+        makekey(otherroot, apppath);
+        EXPECT_FALSE(delappkey(c.root, company, "Conv", "1.0"));
+        EXPECT_FALSE(exists(c.root, c.gone));
+        EXPECT_TRUE(exists(c.root, c.kept));
+        EXPECT_TRUE(exists(otherroot, apppath));
+    }
     // Every component deleted: true.
     makekey(HKEY_CURRENT_USER, std::string(rootpath) + "\\A\\B");
     EXPECT_TRUE(delregkey(HKEY_CURRENT_USER, "TesselTestRoot\\A\\B"));
     EXPECT_FALSE(exists(HKEY_CURRENT_USER, rootpath));
-
-    // A missing key deletes nothing.
+    // A missing key, or one whose path does not fit, deletes nothing.
     EXPECT_FALSE(delappkey(HKEY_CURRENT_USER, company, "Conv", "9.9"));
     EXPECT_FALSE(delappkey(HKEY_CURRENT_USER, std::string(regpathsize, 'c').c_str()));
 }
 
-TEST_F(RegistryTest, DeletesThePerMachineKey) {
-    makekey(HKEY_LOCAL_MACHINE, std::string(apppath) + "\\sub");
-    makekey(HKEY_CURRENT_USER, apppath);
-    EXPECT_FALSE(delappkey(HKEY_LOCAL_MACHINE, company, "Conv", "1.0"));
-    EXPECT_FALSE(exists(HKEY_LOCAL_MACHINE, companypath));
-    EXPECT_TRUE(exists(HKEY_CURRENT_USER, apppath));
-}
-
-TEST_F(RegistryTest, ReadsOnlyDwordValues) {
+TEST_F(RegistryTest, ReadsOnlyDwordValuesAndTheEdgesThereAre) {
     const DWORD eight[2] = {1, 2};
-    setdword(HKEY_CURRENT_USER, apppath, "dword", 0xFFFFFF9C);
-    setdword(HKEY_CURRENT_USER, apppath, "zero", 0);
-    setvalue(HKEY_CURRENT_USER, apppath, "text", REG_SZ, "12", 3);
-    setvalue(HKEY_CURRENT_USER, apppath, "binary", REG_BINARY, eight, 4);
-    setvalue(HKEY_CURRENT_USER, apppath, "long", REG_DWORD, eight, sizeof eight);
+    setdword("dword", 0xFFFFFF9C);
+    setdword("zero", 0);
+    makekey(HKEY_CURRENT_USER, apppath, "text", REG_SZ, "12", 3);
+    makekey(HKEY_CURRENT_USER, apppath, "binary", REG_BINARY, eight, 4);
+    makekey(HKEY_CURRENT_USER, apppath, "long", REG_DWORD, eight, sizeof eight);
+    setdword(posleftname, static_cast<DWORD>(-100));
+    setdword(postopname, 20);
+    makekey(HKEY_CURRENT_USER, apppath, posrightname, REG_SZ, "300", 4);
     HKEY key = openregkey(HKEY_CURRENT_USER, apppath);
     ASSERT_NE(key, nullptr);
     const RegKey reg{key};
@@ -155,32 +153,21 @@ TEST_F(RegistryTest, ReadsOnlyDwordValues) {
         EXPECT_EQ(value, 77u) << name;
     }
     bool flag = false;
-    EXPECT_TRUE(reg.readbool("dword", flag));
-    EXPECT_TRUE(flag);
-    EXPECT_TRUE(reg.readbool("zero", flag));
-    EXPECT_FALSE(flag);
+    EXPECT_TRUE(reg.readbool("dword", flag) && flag);
+    EXPECT_TRUE(reg.readbool("zero", flag) && !flag);
     flag = true;
     EXPECT_FALSE(reg.readbool("text", flag));
     EXPECT_TRUE(flag);
-    closeregkey(key);
-}
 
-TEST_F(RegistryTest, ReadwndposReportsWhetherAllEdgesWereRead) {
-    setdword(HKEY_CURRENT_USER, apppath, posleftname, static_cast<DWORD>(-100));
-    setdword(HKEY_CURRENT_USER, apppath, postopname, 20);
-    setvalue(HKEY_CURRENT_USER, apppath, posrightname, REG_SZ, "300", 4);
-    HKEY key = openregkey(HKEY_CURRENT_USER, apppath);
-    ASSERT_NE(key, nullptr);
+    // Missing and mistyped edges, and the missing flag, leave their targets as they were.
     RECT rect{1, 2, 3, 4};
     bool maximized = true;
     bool all = true;
-    EXPECT_TRUE(readwndpos(RegKey{key}, rect, maximized, &all));
+    EXPECT_TRUE(readwndpos(reg, rect, maximized, &all));
     EXPECT_FALSE(all);
-    EXPECT_EQ(rect.left, -100);
-    EXPECT_EQ(rect.top, 20);
-    EXPECT_EQ(rect.right, 3); // untouched
-    EXPECT_EQ(rect.bottom, 4);
-    EXPECT_TRUE(maximized); // missing flag: untouched
+    EXPECT_EQ(std::vector<LONG>({rect.left, rect.top, rect.right, rect.bottom}),
+              std::vector<LONG>({-100, 20, 3, 4}));
+    EXPECT_TRUE(maximized);
     closeregkey(key);
     EXPECT_FALSE(readwndpos(RegKey{nullptr}, rect, maximized, &all));
 }
@@ -193,74 +180,57 @@ class PlacementTest : public RegistryTest {
 protected:
     void SetUp() override {
         RegistryTest::SetUp();
-        ASSERT_EQ(GetSystemMetrics(SM_CXSCREEN), 1280);
-        ASSERT_EQ(GetSystemMetrics(SM_CYSCREEN), 1024);
+        ASSERT_EQ(GetSystemMetrics(SM_CXSCREEN), testscreenwidth);
+        ASSERT_EQ(GetSystemMetrics(SM_CYSCREEN), testscreenheight);
         // A popup: no minimum tracking size clamps the small rectangles.
-        wnd = CreateWindowExA(0, "STATIC", "placed", WS_POPUP, initial.left, initial.top,
-                              initial.right - initial.left, initial.bottom - initial.top, nullptr,
-                              nullptr, nullptr, nullptr);
+        wnd = CreateWindowExA(0, "STATIC", "placed", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                              nullptr, nullptr);
         ASSERT_NE(wnd, nullptr);
     }
     void TearDown() override {
         DestroyWindow(wnd);
         RegistryTest::TearDown();
     }
-    void save(const RECT& r, int maximized) {
-        setdword(HKEY_CURRENT_USER, apppath, posleftname, static_cast<DWORD>(r.left));
-        setdword(HKEY_CURRENT_USER, apppath, postopname, static_cast<DWORD>(r.top));
-        setdword(HKEY_CURRENT_USER, apppath, posrightname, static_cast<DWORD>(r.right));
-        setdword(HKEY_CURRENT_USER, apppath, posbottomname, static_cast<DWORD>(r.bottom));
+    // Saves the rectangle (and the flag, unless negative) and puts the window at initial.
+    void save(const EdgeRect& r, int maximized) {
+        setdword(posleftname, static_cast<DWORD>(r.left));
+        setdword(postopname, static_cast<DWORD>(r.top));
+        setdword(posrightname, static_cast<DWORD>(r.right));
+        setdword(posbottomname, static_cast<DWORD>(r.bottom));
         if (maximized >= 0) {
-            setdword(HKEY_CURRENT_USER, apppath, posmaximizedname, static_cast<DWORD>(maximized));
+            setdword(posmaximizedname, static_cast<DWORD>(maximized));
         }
+        SetWindowPos(wnd, nullptr, initial.left, initial.top, initial.right - initial.left,
+                     initial.bottom - initial.top, SWP_NOZORDER | SWP_NOACTIVATE);
     }
-    bool restore(int* showcmd) {
+    // Restores and answers the show command; checks that the window is at rect.
+    int restore(int showcmd, const RECT& rect, const char* what) {
         HKEY key = openappkey(HKEY_CURRENT_USER, company, "Conv", "1.0");
-        EXPECT_NE(key, nullptr);
-        const bool result = restorewndpos(wnd, showcmd, key);
+        EXPECT_TRUE(restorewndpos(wnd, &showcmd, key)) << what;
         closeregkey(key);
-        return result;
-    }
-    RECT normal() {
         WINDOWPLACEMENT wp{};
         wp.length = sizeof wp;
         GetWindowPlacement(wnd, &wp);
-        return wp.rcNormalPosition;
+        RECT actual;
+        GetWindowRect(wnd, &actual);
+        EXPECT_TRUE(EqualRect(&wp.rcNormalPosition, &rect)) << what;
+        EXPECT_TRUE(EqualRect(&actual, &rect)) << what;
+        return showcmd;
     }
     HWND wnd = nullptr;
 };
 
-bool same(const RECT& a, const RECT& b) {
-    return EqualRect(&a, &b) != 0;
+RECT asrect(const EdgeRect& r) {
+    return RECT{r.left, r.top, r.right, r.bottom};
 }
 
 } // namespace
 
 TEST_F(PlacementTest, AppliesOnlyVisibleRectangles) {
-    struct Case {
-        RECT saved;
-        bool applied;
-        const char* what;
-    };
-    const Case cases[] = {
-        {{10, 10, 60, 50}, true, "wholly on screen, smaller than 80 x 80"},
-        {{1199, 943, 1500, 1200}, true, "81 x 81 visible"},
-        {{1200, 943, 1500, 1200}, false, "80 wide visible"},
-        {{1199, 944, 1500, 1200}, false, "80 high visible"},
-        {{-900, 100, -100, 500}, false, "on a display to the left"},
-        {{300, 300, 300, 500}, false, "right equal to left"},
-    };
-    for (const Case& c : cases) {
-        SetWindowPos(wnd, nullptr, initial.left, initial.top, initial.right - initial.left,
-                     initial.bottom - initial.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    for (const SavedRect& c : savedrects) {
         save(c.saved, 0);
-        int showcmd = SW_SHOWNORMAL;
-        EXPECT_TRUE(restore(&showcmd)) << c.what;
-        EXPECT_EQ(showcmd, SW_SHOWNORMAL) << c.what;
-        EXPECT_TRUE(same(normal(), c.applied ? c.saved : initial)) << c.what;
-        RECT actual;
-        GetWindowRect(wnd, &actual);
-        EXPECT_TRUE(same(actual, c.applied ? c.saved : initial)) << c.what;
+        EXPECT_EQ(restore(SW_SHOWNORMAL, c.used ? asrect(c.saved) : initial, c.what),
+                  SW_SHOWNORMAL);
     }
 }
 
@@ -270,37 +240,24 @@ TEST_F(PlacementTest, IgnoresARectangleWithAMissingOrMistypedEdge) {
     RegOpenKeyExA(HKEY_CURRENT_USER, apppath, 0, KEY_SET_VALUE, &key);
     RegDeleteValueA(key, postopname);
     RegCloseKey(key);
-    int showcmd = SW_SHOW;
-    EXPECT_TRUE(restore(&showcmd));
-    EXPECT_TRUE(same(normal(), initial));
-    EXPECT_EQ(showcmd, SW_SHOW);
-    setvalue(HKEY_CURRENT_USER, apppath, postopname, REG_BINARY, "\x0a\0\0\0", 4);
-    EXPECT_TRUE(restore(&showcmd));
-    EXPECT_TRUE(same(normal(), initial));
+    EXPECT_EQ(restore(SW_SHOW, initial, "top missing"), SW_SHOW);
+    makekey(HKEY_CURRENT_USER, apppath, postopname, REG_BINARY, "\x0a\0\0\0", 4);
+    EXPECT_EQ(restore(SW_SHOW, initial, "top binary"), SW_SHOW);
 }
 
 TEST_F(PlacementTest, MaximizedChangesOnlyPlainShowCommands) {
-    struct Case {
-        int showcmd;
-        int result;
-    };
-    const Case cases[] = {
-        {SW_SHOWNORMAL, SW_SHOWMAXIMIZED},    {SW_SHOW, SW_SHOWMAXIMIZED},
-        {SW_SHOWDEFAULT, SW_SHOWMAXIMIZED},   {SW_SHOWMINNOACTIVE, SW_SHOWMINNOACTIVE},
-        {SW_SHOWMINIMIZED, SW_SHOWMINIMIZED}, {SW_HIDE, SW_HIDE}};
     // Also when the rectangle itself is refused.
-    for (const RECT& saved : {RECT{20, 20, 300, 200}, RECT{-900, 0, -100, 500}}) {
-        save(saved, 1);
-        for (const Case& c : cases) {
-            int showcmd = c.showcmd;
-            EXPECT_TRUE(restore(&showcmd));
-            EXPECT_EQ(showcmd, c.result) << c.showcmd;
+    for (const EdgeRect& saved : {EdgeRect{20, 20, 300, 200}, EdgeRect{-900, 0, -100, 500}}) {
+        for (int maximized : {1, 0}) {
+            for (const MaximizedShow& c : maximizedshows) {
+                save(saved, maximized);
+                const RECT placed = saved.left < 0 ? initial : asrect(saved);
+                EXPECT_EQ(restore(c.showcmd, placed, "maximized"),
+                          maximized != 0 ? c.result : c.showcmd)
+                    << c.showcmd << " maximized " << maximized;
+            }
         }
     }
-    setdword(HKEY_CURRENT_USER, apppath, posmaximizedname, 0);
-    int showcmd = SW_SHOWNORMAL;
-    EXPECT_TRUE(restore(&showcmd));
-    EXPECT_EQ(showcmd, SW_SHOWNORMAL);
 }
 
 TEST_F(PlacementTest, FailsWithoutKeyOrWindow) {
