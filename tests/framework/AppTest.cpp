@@ -1,6 +1,8 @@
 // The application object under Wine: paths, version strings and their defaults, the string
-// table, message boxes, help, and the command line of a real process.
+// table, message boxes and the conversion report in them, help, and the command line of a real
+// process started in several ways.
 #include "App.h"
+#include "ShowResult.h"
 
 #include "StringTexts.h"
 #include "WinTestSupport.h"
@@ -14,8 +16,9 @@
 
 namespace {
 
-// Environment variable that turns this executable into a child checking its own App.
+// Environment variables that turn this executable into a child checking its own App.
 constexpr const char* childvar = "TESSEL_APP_CHILD";
+constexpr const char* namevar = "TESSEL_EXPECT_NAME";
 
 std::string modulepath() {
     char path[MAX_PATH];
@@ -33,42 +36,30 @@ std::string envvar(const char* name) {
     return n > 0 && n < sizeof value ? std::string(value, n) : std::string();
 }
 
-// Runs path (a copy of this executable) as a child with the given check and arguments, and
-// returns its exit code (0 when its checks passed).
-DWORD runchild(const std::string& path, const std::string& check, const std::string& args,
-               const std::string& expectedname) {
-    SetEnvironmentVariableA(childvar, check.c_str());
-    SetEnvironmentVariableA("TESSEL_EXPECT_NAME", expectedname.c_str());
-    std::string cmd = "\"" + path + "\" --gtest_filter=AppChild.* " + args;
-    STARTUPINFOA si{};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi{};
-    const BOOL started = CreateProcessA(path.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0,
-                                        nullptr, nullptr, &si, &pi);
-    SetEnvironmentVariableA(childvar, nullptr);
-    if (!started) {
-        ADD_FAILURE() << "CreateProcessA " << path << " failed: " << GetLastError();
-        return 99;
-    }
-    WaitForSingleObject(pi.hProcess, 60000);
-    DWORD code = 99;
-    GetExitCodeProcess(pi.hProcess, &code);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
-    return code;
-}
-
-std::string copyself(const std::string& name) {
-    const std::string path = dirof(modulepath()) + "\\" + name;
-    EXPECT_TRUE(CopyFileA(modulepath().c_str(), path.c_str(), FALSE)) << GetLastError();
-    return path;
+std::string systemtext(DWORD error) {
+    char* text = nullptr;
+    const DWORD n = FormatMessageA(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, error, 0x400, reinterpret_cast<LPSTR>(&text), 0, nullptr);
+    std::string result = n > 0 && text != nullptr ? std::string(text, n) : std::string();
+    LocalFree(text);
+    return result;
 }
 
 class AppTest : public ::testing::Test {
 protected:
-    void SetUp() override { app = std::make_unique<App>(GetModuleHandleA(nullptr), true); }
-    void TearDown() override { app.reset(); }
+    void SetUp() override {
+        app = std::make_unique<App>(GetModuleHandleA(nullptr), true);
+        owner = CreateWindowExA(0, "STATIC", "owner", WS_POPUP | WS_VISIBLE, 10, 10, 200, 100,
+                                nullptr, nullptr, nullptr, nullptr);
+        ASSERT_NE(owner, nullptr);
+    }
+    void TearDown() override {
+        DestroyWindow(owner);
+        app.reset();
+    }
     std::unique_ptr<App> app;
+    HWND owner = nullptr;
 };
 
 } // namespace
@@ -95,17 +86,13 @@ TEST_F(AppTest, VersionStringsComeFromTheFirstTranslationValueByValue) {
     app->product = nullptr;
     EXPECT_STREQ(app->getappname(), "framework_app_test");
     app->product = product;
-}
 
-TEST_F(AppTest, GetverstrAnswersNullForMissingValuesAndQueriesThatDoNotFit) {
+    // getverstr itself: another translation, a missing value, a query that does not fit.
     const std::string path = modulepath();
     DWORD ignored = 0;
-    const DWORD size = GetFileVersionInfoSizeA(path.c_str(), &ignored);
-    ASSERT_GT(size, 0u);
-    std::string block(size, '\0');
-    ASSERT_TRUE(GetFileVersionInfoA(path.c_str(), 0, size, block.data()));
+    std::string block(GetFileVersionInfoSizeA(path.c_str(), &ignored), '\0');
+    ASSERT_TRUE(GetFileVersionInfoA(path.c_str(), 0, block.size(), block.data()));
     char* second = getverstr(block.data(), 0x0409, 0x04B0, "LegalCopyright");
-    ASSERT_NE(second, nullptr);
     EXPECT_STREQ(second, "Second");
     std::free(second);
     EXPECT_EQ(getverstr(block.data(), 0x0411, 0x04B0, "LegalCopyright"), nullptr);
@@ -134,13 +121,10 @@ TEST_F(AppTest, MessageBoxesTakeTheDefaultOwnerAndCaption) {
     EXPECT_EQ(seen.caption, std::string(app->product));
     EXPECT_EQ(seen.owner, nullptr);
 
-    HWND main = CreateWindowExA(0, "STATIC", "main", WS_POPUP | WS_VISIBLE, 10, 10, 100, 100,
-                                nullptr, nullptr, nullptr, nullptr);
-    ASSERT_NE(main, nullptr);
-    App::setmainwnd(main);
-    EXPECT_EQ(app->mainwnd, main);
+    App::setmainwnd(owner);
+    EXPECT_EQ(app->mainwnd, owner);
     seen = watchmodal([&] { app->msgbox(nullptr, "two", "own caption", MB_OK); });
-    EXPECT_EQ(seen.owner, main);
+    EXPECT_EQ(seen.owner, owner);
     EXPECT_EQ(seen.caption, "own caption");
 
     // A string-table text, and an id without text shows an empty box.
@@ -149,7 +133,39 @@ TEST_F(AppTest, MessageBoxesTakeTheDefaultOwnerAndCaption) {
     seen = watchmodal([&] { app->msgboxid(nullptr, 40000, nullptr, MB_OK); });
     ASSERT_TRUE(seen.found);
     EXPECT_EQ(seen.text, "");
-    DestroyWindow(main);
+}
+
+TEST_F(AppTest, ShowresultShowsTextSuffixAndIconOfTheCode) {
+    const HICON stop = LoadIconA(nullptr, IDI_HAND);
+    const HICON warning = LoadIconA(nullptr, IDI_EXCLAMATION);
+    ASSERT_NE(stop, warning);
+    const std::string notfound = systemtext(2);
+    ASSERT_FALSE(notfound.empty());
+    struct Case {
+        Result result;
+        std::string text;
+        HICON icon;
+    };
+    const Case cases[] = {
+        {{0x00010007, 0}, acp(stringtext(40009)) + "[1,7,0,0]", warning},
+        {{0x0001000E, 0}, acp(stringtext(40012)) + "[1,14,0,0]", warning},
+        {{0x01010005, 2}, notfound + " [1,5,1,2]", stop},
+        {{0x01010001, 5}, acp(stringtext(40006)) + "[1,1,1,5]", stop},
+        {{0x00010015, 0}, acp(stringtext(40019)) + "[1,21,0,0]", stop},
+        {{0x01010005, 0x7FFF1234}, "Tessel::maketextlasterr fail [1,5,1,2147422772]", stop},
+        {{0x02010099, 0xFFFF}, "wave*GetErrorText:MMSYSERR_BADERRNUM [1,153,2,65535]", stop},
+        {{0, 0}, "", nullptr}, // no failure: no box
+    };
+    for (const Case& c : cases) {
+        const ModalSeen seen = watchmodal([&] { showresult(c.result, owner); });
+        ASSERT_EQ(seen.found, c.result.code != 0) << std::hex << c.result.code;
+        if (seen.found) {
+            EXPECT_EQ(seen.text, c.text) << std::hex << c.result.code;
+            EXPECT_EQ(seen.caption, std::string(app->product));
+            EXPECT_EQ(seen.owner, owner);
+            EXPECT_EQ(seen.icon, c.icon) << std::hex << c.result.code;
+        }
+    }
 }
 
 TEST_F(AppTest, WinhelpRefusesAHelpPathThatDoesNotFit) {
@@ -158,87 +174,104 @@ TEST_F(AppTest, WinhelpRefusesAHelpPathThatDoesNotFit) {
     EXPECT_FALSE(app->winhelp(nullptr, HELP_QUIT, 0, std::string(helppathsize, 'w').c_str()));
 }
 
-TEST_F(AppTest, CopyWithAnotherExtensionFindsNoVersionBlock) {
-    // Started through an upper-case path: the name comes back in its stored letter case.
-    const std::string copy = copyself("Tessel Copy.dat");
-    std::string upper = copy;
-    const std::size_t at = upper.rfind('\\') + 1;
-    for (std::size_t i = at; i < upper.size(); ++i) {
-        upper[i] = static_cast<char>(toupper(static_cast<unsigned char>(upper[i])));
-    }
-    EXPECT_EQ(runchild(upper, "defaults", "/deluser -DelInfo=1", "Tessel Copy"), 0u);
-    DeleteFileA(copy.c_str());
-}
-
-TEST_F(AppTest, ShortPathStartGivesTheLongName) {
-    const std::string copy = copyself("TesselLongNameCopy.exe");
-    char shortpath[MAX_PATH];
-    ASSERT_GT(GetShortPathNameA(copy.c_str(), shortpath, sizeof shortpath), 0u);
-    ASSERT_NE(std::string(shortpath), copy); // a distinct short form exists
-    EXPECT_EQ(runchild(shortpath, "versioned", "", "TesselLongNameCopy"), 0u);
-    DeleteFileA(copy.c_str());
-}
-
 namespace {
 
-// A copy of this executable at "<dir>\<deep dir>\<name>" whose full path is length bytes long.
-struct DeepCopy {
-    DeepCopy(const char* name, std::size_t length) {
-        const std::string base = dirof(modulepath());
-        const std::size_t rest = length - base.size() - 2 - std::strlen(name);
-        dir = base + "\\" + std::string(rest, 'd');
+// A copy of this executable as "<dir>\<name>", where dir is this executable's directory or,
+// for a path of length bytes, a new directory of 'd's below it.
+struct Copy {
+    explicit Copy(const char* name, std::size_t length = 0) : dir(dirof(modulepath())) {
+        if (length != 0) {
+            dir += "\\" + std::string(length - dir.size() - 2 - std::strlen(name), 'd');
+            CreateDirectoryA(dir.c_str(), nullptr);
+        }
         path = dir + "\\" + name;
-        EXPECT_EQ(path.size(), length);
-        CreateDirectoryA(dir.c_str(), nullptr);
-        copied = CopyFileA(modulepath().c_str(), path.c_str(), FALSE) != 0;
+        EXPECT_TRUE(length == 0 || path.size() == length);
+        EXPECT_TRUE(CopyFileA(modulepath().c_str(), path.c_str(), FALSE)) << GetLastError();
+        deep = length != 0;
     }
-    ~DeepCopy() {
+    ~Copy() {
         DeleteFileA(path.c_str());
-        RemoveDirectoryA(dir.c_str());
+        if (deep) {
+            RemoveDirectoryA(dir.c_str());
+        }
+    }
+    // Runs the copy, named by program (a path, or a name relative to dir), as a child with the
+    // given check; answers its exit code (0 when its checks passed).
+    DWORD run(const std::string& program, const char* check, const char* expectedname,
+              const char* args = "") const {
+        char saved[MAX_PATH];
+        GetCurrentDirectoryA(sizeof saved, saved);
+        SetCurrentDirectoryA(dir.c_str());
+        SetEnvironmentVariableA(childvar, check);
+        SetEnvironmentVariableA(namevar, expectedname);
+        std::string line = "\"" + program + "\" --gtest_filter=AppChild.* " + args;
+        STARTUPINFOA si{};
+        si.cb = sizeof si;
+        PROCESS_INFORMATION pi{};
+        const BOOL started = CreateProcessA(program.c_str(), line.data(), nullptr, nullptr, FALSE,
+                                            0, nullptr, nullptr, &si, &pi);
+        SetEnvironmentVariableA(childvar, nullptr);
+        SetCurrentDirectoryA(saved);
+        if (!started) {
+            ADD_FAILURE() << "CreateProcessA " << program << " failed: " << GetLastError();
+            return 99;
+        }
+        WaitForSingleObject(pi.hProcess, 60000);
+        DWORD code = 99;
+        GetExitCodeProcess(pi.hProcess, &code);
+        CloseHandle(pi.hThread);
+        CloseHandle(pi.hProcess);
+        return code;
     }
     std::string dir;
     std::string path;
-    bool copied = false;
+    bool deep;
 };
 
 } // namespace
 
-// Starts a deep copy by its name relative to its directory (a full application path this long
-// is refused by the process creation).
-DWORD rundeepchild(const DeepCopy& copy, const std::string& check, const std::string& name) {
-    char saved[MAX_PATH];
-    GetCurrentDirectoryA(sizeof saved, saved);
-    SetCurrentDirectoryA(copy.dir.c_str());
-    const DWORD code =
-        runchild(copy.path.substr(copy.dir.size() + 1), check, "/deluser -DelInfo=1", name);
-    SetCurrentDirectoryA(saved);
-    return code;
+TEST_F(AppTest, StartedAsACopyItTakesTheStoredNameOrTheDefaults) {
+    const char* options = "/deluser -DelInfo=1";
+    {
+        // Another extension: no version block is found. Started through an upper-case path,
+        // the name comes back in its stored letter case.
+        Copy copy("Tessel Copy.dat");
+        std::string upper = copy.path;
+        CharUpperA(&upper[upper.rfind('\\') + 1]);
+        EXPECT_EQ(copy.run(upper, "defaults", "Tessel Copy", options), 0u);
+    }
+    {
+        // Started by its short name: the long name.
+        Copy copy("TesselLongNameCopy.exe");
+        char shortpath[MAX_PATH];
+        ASSERT_GT(GetShortPathNameA(copy.path.c_str(), shortpath, sizeof shortpath), 0u);
+        ASSERT_NE(std::string(shortpath), copy.path); // a distinct short form exists
+        EXPECT_EQ(copy.run(shortpath, "versioned", "TesselLongNameCopy"), 0u);
+    }
+    // Deep copies are started by their names relative to their directories (a full application
+    // path this long is refused by the process creation).
+    {
+        // The module path (258 bytes) fits and is found, but the rebuilt "<moddir>\<name>.exe"
+        // needs 261 bytes of 260: the version block is not read rather than the path
+        // overrunning its buffer.
+        Copy copy("TesselDeep.e", 258);
+        EXPECT_EQ(copy.run("TesselDeep.e", "defaults", "TesselDeep", options), 0u);
+    }
+    {
+        // 272 bytes: the module query truncates it, so neither directory nor name is taken.
+        Copy copy("TesselDeep.exe", 272);
+        EXPECT_EQ(copy.run("TesselDeep.exe", "nomodule", "", options), 0u);
+    }
 }
 
-TEST_F(AppTest, ExePathThatDoesNotFitItsBufferTakesTheDefaults) {
-    // The module path (258 bytes) fits and is found, but the rebuilt "<moddir>\<modname>.exe"
-    // needs 261 bytes of 260: the version block is not read rather than the path overrunning
-    // its buffer.
-    DeepCopy copy("TesselDeep.e", 258);
-    ASSERT_TRUE(copy.copied) << GetLastError();
-    EXPECT_EQ(rundeepchild(copy, "defaults", "TesselDeep"), 0u);
-}
-
-TEST_F(AppTest, ModulePathThatDoesNotFitIsNotUsed) {
-    // 272 bytes: the module query truncates it, so neither directory nor name is taken.
-    DeepCopy copy("TesselDeep.exe", 272);
-    ASSERT_TRUE(copy.copied) << GetLastError();
-    EXPECT_EQ(rundeepchild(copy, "nomodule", ""), 0u);
-}
-
-// Runs only inside a child started by the tests above.
+// Runs only inside a child started by the test above.
 TEST(AppChild, ChecksItsOwnApp) {
     const std::string check = envvar(childvar);
     if (check.empty()) {
         GTEST_SKIP() << "not started as a child";
     }
     App app(GetModuleHandleA(nullptr), false);
-    const std::string name = envvar("TESSEL_EXPECT_NAME");
+    const std::string name = envvar(namevar);
     EXPECT_EQ(std::string(app.modname), name);
     if (check == "nomodule") {
         EXPECT_STREQ(app.moddir, "");
