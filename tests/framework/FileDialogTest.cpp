@@ -23,21 +23,28 @@ UINT_PTR CALLBACK countinghook(HWND, UINT, WPARAM, LPARAM) {
     return 0;
 }
 
-std::string chosen;
-
-void typename_(HWND dlg) {
-    HWND edit = GetDlgItem(dlg, filenameedit);
-    if (edit == nullptr) {
-        edit = GetDlgItem(dlg, filenamecombo);
+// A prepared record with its own name buffer.
+struct Record {
+    Record() { initopenfilename(&ofn, nullptr, file, sizeof file); }
+    // Runs the dialog; when typed is given, types it as the name and presses OK, otherwise
+    // cancels. Answers the result; seen tells what dialog was shown.
+    int choose(bool save, const char* typed, DWORD* error = nullptr) {
+        int result = 0;
+        seen =
+            watchmodal([&] { result = choosefilename(&ofn, error, save); },
+                       [typed](HWND dlg) {
+                           HWND edit = GetDlgItem(dlg, filenameedit);
+                           if (typed != nullptr) {
+                               SetWindowTextA(edit ? edit : GetDlgItem(dlg, filenamecombo), typed);
+                           }
+                       },
+                       typed != nullptr ? IDOK : IDCANCEL);
+        return result;
     }
-    SetWindowTextA(edit, chosen.c_str());
-}
-
-std::string tempdir() {
-    char dir[MAX_PATH];
-    GetTempPathA(sizeof dir, dir);
-    return dir;
-}
+    OPENFILENAMEA ofn;
+    char file[260] = "";
+    ModalSeen seen;
+};
 
 } // namespace
 
@@ -48,7 +55,6 @@ TEST(FileDialog, InitPreparesTheRecordWithoutTheWindows2000Fields) {
     HWND owner = reinterpret_cast<HWND>(0x100);
     initopenfilename(&ofn, owner, file, sizeof file);
     EXPECT_EQ(ofn.lStructSize, offsetof(OPENFILENAMEA, pvReserved));
-    EXPECT_EQ(ofn.lStructSize, sizeof(void*) == 8 ? 136u : 76u);
     EXPECT_EQ(ofn.hwndOwner, owner);
     EXPECT_EQ(ofn.lpstrFile, file);
     EXPECT_EQ(ofn.nMaxFile, 260u);
@@ -61,73 +67,56 @@ TEST(FileDialog, InitPreparesTheRecordWithoutTheWindows2000Fields) {
 TEST(FileDialog, CancelGivesTwoAndLeavesTheErrorCode) {
     std::string captions[2];
     for (bool save : {false, true}) {
-        OPENFILENAMEA ofn;
-        char file[260] = "";
-        initopenfilename(&ofn, nullptr, file, sizeof file);
+        Record r;
         DWORD error = 12345;
-        int result = 0;
-        const ModalSeen seen =
-            watchmodal([&] { result = choosefilename(&ofn, &error, save); }, nullptr, IDCANCEL);
-        EXPECT_TRUE(seen.found);
-        EXPECT_EQ(result, filecancelled);
+        EXPECT_EQ(r.choose(save, nullptr, &error), filecancelled);
+        EXPECT_TRUE(r.seen.found);
         EXPECT_EQ(error, 12345u);
-        captions[save] = seen.caption;
+        captions[save] = r.seen.caption;
     }
     EXPECT_NE(captions[0], captions[1]); // an open and a save dialog
 }
 
 TEST(FileDialog, ChosenNameIsReturnedInTheBuffer) {
-    chosen = tempdir() + "tessel-chosen.wav";
-    OPENFILENAMEA ofn;
-    char file[260] = "";
-    initopenfilename(&ofn, nullptr, file, sizeof file);
-    int result = 0;
-    watchmodal([&] { result = choosefilename(&ofn, nullptr, true); }, typename_, IDOK);
-    EXPECT_EQ(result, filechosen);
-    EXPECT_EQ(lstrcmpiA(file, chosen.c_str()), 0) << file;
-
+    char temp[MAX_PATH];
+    GetTempPathA(sizeof temp, temp);
     char self[MAX_PATH];
     GetModuleFileNameA(nullptr, self, sizeof self);
-    chosen = self;
-    file[0] = '\0';
-    initopenfilename(&ofn, nullptr, file, sizeof file);
-    ofn.Flags |= OFN_FILEMUSTEXIST;
-    watchmodal([&] { result = choosefilename(&ofn, nullptr, false); }, typename_, IDOK);
-    EXPECT_EQ(result, filechosen);
-    EXPECT_EQ(lstrcmpiA(file, self), 0) << file;
+    // A new name to save as, and an existing file to open.
+    for (const std::string& name : {std::string(temp) + "tessel-chosen.wav", std::string(self)}) {
+        const bool save = name != self;
+        Record r;
+        r.ofn.Flags |= save ? 0 : OFN_FILEMUSTEXIST;
+        EXPECT_EQ(r.choose(save, name.c_str()), filechosen);
+        EXPECT_EQ(lstrcmpiA(r.file, name.c_str()), 0) << r.file;
+    }
 }
 
 TEST(FileDialog, FailureGivesThreeAndTheExtendedError) {
-    OPENFILENAMEA ofn;
-    char file[260] = "";
-    initopenfilename(&ofn, nullptr, file, sizeof file);
-    ofn.lStructSize = 1;
+    Record r;
+    r.ofn.lStructSize = 1;
     DWORD error = 0;
-    EXPECT_EQ(choosefilename(&ofn, &error, false), filefailed);
+    EXPECT_EQ(choosefilename(&r.ofn, &error, false), filefailed);
     EXPECT_EQ(error, cderrstructsize);
-    EXPECT_EQ(choosefilename(&ofn, nullptr, true), filefailed);
+    EXPECT_EQ(choosefilename(&r.ofn, nullptr, true), filefailed);
 }
 
 TEST(FileDialog, CallerSetHooksAndTemplatesAreCleared) {
-    OPENFILENAMEA ofn;
-    char file[260] = "";
-    initopenfilename(&ofn, nullptr, file, sizeof file);
-    ofn.Flags |= OFN_ENABLEHOOK | OFN_ENABLETEMPLATE | OFN_ENABLETEMPLATEHANDLE | OFN_HIDEREADONLY;
-    ofn.lpfnHook = countinghook;
-    ofn.lpTemplateName = "NOSUCHTEMPLATE";
-    ofn.hInstance = GetModuleHandleA(nullptr);
+    Record r;
+    r.ofn.Flags |=
+        OFN_ENABLEHOOK | OFN_ENABLETEMPLATE | OFN_ENABLETEMPLATEHANDLE | OFN_HIDEREADONLY;
+    r.ofn.lpfnHook = countinghook;
+    r.ofn.lpTemplateName = "NOSUCHTEMPLATE";
+    r.ofn.hInstance = GetModuleHandleA(nullptr);
     hookcalls = 0;
-    int result = 0;
-    const ModalSeen seen =
-        watchmodal([&] { result = choosefilename(&ofn, nullptr, false); }, nullptr, IDCANCEL);
-    EXPECT_TRUE(seen.found);
-    EXPECT_EQ(result, filecancelled);
+    EXPECT_EQ(r.choose(false, nullptr), filecancelled);
+    EXPECT_TRUE(r.seen.found);
     EXPECT_EQ(hookcalls, 0);
-    EXPECT_EQ(ofn.lpfnHook, nullptr);
-    EXPECT_EQ(ofn.lpTemplateName, nullptr);
-    EXPECT_EQ(ofn.hInstance, nullptr);
+    EXPECT_EQ(r.ofn.lpfnHook, nullptr);
+    EXPECT_EQ(r.ofn.lpTemplateName, nullptr);
+    EXPECT_EQ(r.ofn.hInstance, nullptr);
     // The dialog itself may add bits (Wine adds OFN_ENABLESIZING); the caller's others stay.
-    EXPECT_EQ(ofn.Flags & (OFN_ENABLEHOOK | OFN_ENABLETEMPLATE | OFN_ENABLETEMPLATEHANDLE), 0u);
-    EXPECT_EQ(ofn.Flags & (OFN_EXPLORER | OFN_HIDEREADONLY),
+    EXPECT_EQ(r.ofn.Flags & (OFN_ENABLEHOOK | OFN_ENABLETEMPLATE | OFN_ENABLETEMPLATEHANDLE), 0u);
+    EXPECT_EQ(r.ofn.Flags & (OFN_EXPLORER | OFN_HIDEREADONLY),
               static_cast<DWORD>(OFN_EXPLORER | OFN_HIDEREADONLY));
 }
