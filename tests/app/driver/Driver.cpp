@@ -4,9 +4,11 @@
 // timed out, 2 on a usage error.
 #include "Probe.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -21,6 +23,8 @@ constexpr const char* programtitle = "Sonorm";
 constexpr int startbuttonid = 1005;
 constexpr int statusid = 1006;
 constexpr int messageboxtextid = 0xFFFF;
+
+using Match = std::function<bool(HWND)>;
 
 std::string hex(const std::string& s) {
     std::string out;
@@ -44,6 +48,7 @@ std::string unhex(const char* s) {
 unsigned long long number(const char* s) {
     return std::strtoull(s, nullptr, 0);
 }
+
 HWND handle(const char* s) {
     return reinterpret_cast<HWND>(static_cast<UINT_PTR>(number(s)));
 }
@@ -71,90 +76,80 @@ bool windowtext(HWND hwnd, std::string& text) {
     return true;
 }
 
-bool waitfor(DWORD timeout, bool (*done)(void*), void* context) {
-    DWORD start = GetTickCount();
-    for (;;) {
-        if (done(context)) {
-            return true;
-        }
+std::string texthex(HWND hwnd) {
+    std::string text;
+    windowtext(hwnd, text);
+    return hex(text);
+}
+
+bool waitfor(DWORD timeout, const std::function<bool()>& done) {
+    for (DWORD start = GetTickCount(); !done(); Sleep(polldelay)) {
         if (GetTickCount() - start >= timeout) {
             return false;
         }
-        Sleep(polldelay);
     }
+    return true;
 }
 
-// A main dialog of the program: an unowned dialog titled "Sonorm" with the start button.
-bool ismain(HWND hwnd) {
-    char title[64] = {};
-    GetWindowTextA(hwnd, title, sizeof title);
-    return classname(hwnd) == dialogclass && std::strcmp(title, programtitle) == 0 &&
-           !GetWindow(hwnd, GW_OWNER) && GetDlgItem(hwnd, startbuttonid);
-}
-
-struct MainSearch {
+struct Search {
+    const Match& match;
     std::vector<HWND> found;
-    bool visibleonly;
 };
 
-BOOL CALLBACK collectmain(HWND hwnd, LPARAM lparam) {
-    auto* search = reinterpret_cast<MainSearch*>(lparam);
-    if (ismain(hwnd) && (!search->visibleonly || IsWindowVisible(hwnd))) {
+BOOL CALLBACK collect(HWND hwnd, LPARAM lparam) {
+    auto* search = reinterpret_cast<Search*>(lparam);
+    if (search->match(hwnd)) {
         search->found.push_back(hwnd);
     }
     return TRUE;
 }
 
-std::vector<HWND> mainwindows(bool visibleonly) {
-    MainSearch search{{}, visibleonly};
-    EnumWindows(collectmain, reinterpret_cast<LPARAM>(&search));
+// The top-level windows that match, in z-order.
+std::vector<HWND> toplevel(const Match& match) {
+    Search search{match, {}};
+    EnumWindows(collect, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
 
-struct OwnedSearch {
-    HWND owner;
-    HWND found;
-};
-
-BOOL CALLBACK findowned(HWND hwnd, LPARAM lparam) {
-    auto* search = reinterpret_cast<OwnedSearch*>(lparam);
-    if (GetWindow(hwnd, GW_OWNER) == search->owner && IsWindowVisible(hwnd) &&
-        classname(hwnd) == dialogclass) {
-        search->found = hwnd;
-        return FALSE;
+// Visible top-level windows of a kind: "main" (an unowned dialog titled "Sonorm" with the
+// start button; arg: handles to pass over, comma-separated, or "-"), "owned" (a dialog owned by
+// window arg: message box, version or file dialog) or "title" (the title contains arg).
+bool matcher(const std::string& kind, const char* arg, Match& match) {
+    if (kind == "main") {
+        std::vector<HWND> known;
+        for (char* p = const_cast<char*>(arg); *p != '\0' && *p != '-'; p += *p == ',') {
+            char* end = p;
+            known.push_back(
+                reinterpret_cast<HWND>(static_cast<UINT_PTR>(std::strtoull(p, &end, 0))));
+            if (end == p) {
+                return false;
+            }
+            p = end;
+        }
+        match = [known](HWND h) {
+            char title[64] = {};
+            GetWindowTextA(h, title, sizeof title);
+            return classname(h) == dialogclass && std::strcmp(title, programtitle) == 0 &&
+                   !GetWindow(h, GW_OWNER) && GetDlgItem(h, startbuttonid) &&
+                   std::find(known.begin(), known.end(), h) == known.end();
+        };
+    } else if (kind == "owned") {
+        HWND owner = handle(arg);
+        match = [owner](HWND h) {
+            return GetWindow(h, GW_OWNER) == owner && classname(h) == dialogclass;
+        };
+    } else if (kind == "title") {
+        std::string part = arg;
+        match = [part](HWND h) {
+            char title[512] = {};
+            GetWindowTextA(h, title, sizeof title);
+            return std::strstr(title, part.c_str()) != nullptr;
+        };
+    } else {
+        return false;
     }
-    return TRUE;
-}
-
-struct TitleSearch {
-    const char* part;
-    HWND found;
-};
-
-BOOL CALLBACK findtitle(HWND hwnd, LPARAM lparam) {
-    auto* search = reinterpret_cast<TitleSearch*>(lparam);
-    char title[512] = {};
-    GetWindowTextA(hwnd, title, sizeof title);
-    if (IsWindowVisible(hwnd) && std::strstr(title, search->part)) {
-        search->found = hwnd;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-struct TitleCount {
-    const char* part;
-    int count;
-};
-
-BOOL CALLBACK counttitle(HWND hwnd, LPARAM lparam) {
-    auto* search = reinterpret_cast<TitleCount*>(lparam);
-    char title[512] = {};
-    GetWindowTextA(hwnd, title, sizeof title);
-    if (IsWindowVisible(hwnd) && std::strstr(title, search->part)) {
-        ++search->count;
-    }
-    return TRUE;
+    match = [kindmatch = match](HWND h) { return IsWindowVisible(h) && kindmatch(h); };
+    return true;
 }
 
 void printrect(const char* key, HWND hwnd) {
@@ -163,15 +158,30 @@ void printrect(const char* key, HWND hwnd) {
     std::printf("%s=%ld,%ld,%ld,%ld\n", key, r.left, r.top, r.right, r.bottom);
 }
 
-void describeitem(HWND item) {
-    std::string text;
-    windowtext(item, text);
-    printhwnd("hwnd", item);
-    std::printf("id=%d\nclass=%s\ntext=%s\nvisible=%d\nenabled=%d\nstyle=0x%lx\n",
-                GetDlgCtrlID(item), classname(item).c_str(), hex(text).c_str(),
-                IsWindowVisible(item) ? 1 : 0, IsWindowEnabled(item) ? 1 : 0,
-                static_cast<unsigned long>(GetWindowLongA(item, GWL_STYLE)));
-    printrect("rect", item);
+// A window as seen from outside: its own state, and what it shows (a message box's text and
+// icon control, an editor's text).
+void describe(HWND hwnd) {
+    RECT client = {};
+    GetClientRect(hwnd, &client);
+    printhwnd("hwnd", hwnd);
+    std::printf(
+        "id=%d\nclass=%s\ntext=%s\nvisible=%d\nenabled=%d\nzoomed=%d\niconic=%d\n"
+        "style=0x%lx\nexstyle=0x%lx\nclient=%ld,%ld\n",
+        GetDlgCtrlID(hwnd), classname(hwnd).c_str(), texthex(hwnd).c_str(),
+        IsWindowVisible(hwnd) ? 1 : 0, IsWindowEnabled(hwnd) ? 1 : 0, IsZoomed(hwnd) ? 1 : 0,
+        IsIconic(hwnd) ? 1 : 0, static_cast<unsigned long>(GetWindowLongA(hwnd, GWL_STYLE)),
+        static_cast<unsigned long>(GetWindowLongA(hwnd, GWL_EXSTYLE)), client.right, client.bottom);
+    printrect("rect", hwnd);
+    printhwnd("owner", GetWindow(hwnd, GW_OWNER));
+    for (HWND c = GetWindow(hwnd, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+        if (classname(c) == "Static" && (GetWindowLongA(c, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) {
+            printhwnd("iconcontrol", c);
+        } else if (GetDlgCtrlID(c) == messageboxtextid) {
+            std::printf("message=%s\n", texthex(c).c_str());
+        } else if (classname(c) == "Edit") {
+            std::printf("edit=%s\n", texthex(c).c_str());
+        }
+    }
 }
 
 HWND focusof(HWND hwnd) {
@@ -223,64 +233,48 @@ bool probe(HWND window, ProbeQuery query, HWND target, std::string& answer,
     if (installed) {
         UnhookWindowsHookEx(installed);
     }
-    if (done) {
-        CloseHandle(done);
-    }
-    if (map) {
-        CloseHandle(map);
+    for (HANDLE h : {done, map}) {
+        if (h) {
+            CloseHandle(h);
+        }
     }
     return ok;
 }
 
-// Copies every resource of source into update, except type/id.
+// Copies every resource of a module into update, except type/id.
 struct Copier {
-    HMODULE source;
     HANDLE update;
-    WORD skiptype;
-    WORD skipid;
+    ULONG_PTR skiptype;
+    ULONG_PTR skipid;
     bool ok;
 };
 
-BOOL CALLBACK copylanguage(HMODULE module, LPCSTR type, LPCSTR name, WORD language,
-                           LONG_PTR context) {
-    auto* copier = reinterpret_cast<Copier*>(context);
-    if (IS_INTRESOURCE(type) && IS_INTRESOURCE(name) &&
-        reinterpret_cast<ULONG_PTR>(type) == copier->skiptype &&
+BOOL CALLBACK copylanguage(HMODULE module, LPCSTR type, LPCSTR name, WORD language, LONG_PTR c) {
+    auto* copier = reinterpret_cast<Copier*>(c);
+    if (reinterpret_cast<ULONG_PTR>(type) == copier->skiptype &&
         reinterpret_cast<ULONG_PTR>(name) == copier->skipid) {
         return TRUE;
     }
     HRSRC found = FindResourceExA(module, type, name, language);
     HGLOBAL loaded = found ? LoadResource(module, found) : nullptr;
     void* data = loaded ? LockResource(loaded) : nullptr;
-    if (!data || !UpdateResourceA(copier->update, type, name, language, data,
-                                  SizeofResource(module, found))) {
-        copier->ok = false;
-        return FALSE;
-    }
-    return TRUE;
+    copier->ok = data && UpdateResourceA(copier->update, type, name, language, data,
+                                         SizeofResource(module, found));
+    return copier->ok;
 }
 
-BOOL CALLBACK copyname(HMODULE module, LPCSTR type, LPSTR name, LONG_PTR context) {
-    return EnumResourceLanguagesA(module, type, name, copylanguage, context);
+BOOL CALLBACK copyname(HMODULE module, LPCSTR type, LPSTR name, LONG_PTR c) {
+    return EnumResourceLanguagesA(module, type, name, copylanguage, c);
 }
 
-BOOL CALLBACK copytype(HMODULE module, LPSTR type, LONG_PTR context) {
-    return EnumResourceNamesA(module, type, copyname, context);
+BOOL CALLBACK copytype(HMODULE module, LPSTR type, LONG_PTR c) {
+    return EnumResourceNamesA(module, type, copyname, c);
 }
 
 HKEY rootkey(const char* name) {
-    if (std::strcmp(name, "HKCU") == 0) {
-        return HKEY_CURRENT_USER;
-    }
-    if (std::strcmp(name, "HKLM") == 0) {
-        return HKEY_LOCAL_MACHINE;
-    }
-    return nullptr;
-}
-
-int usage() {
-    std::fputs("usage: sonorm-driver COMMAND ARGS (see tests/app/driver/Driver.cpp)\n", stderr);
-    return 2;
+    return std::strcmp(name, "HKCU") == 0   ? HKEY_CURRENT_USER
+           : std::strcmp(name, "HKLM") == 0 ? HKEY_LOCAL_MACHINE
+                                            : nullptr;
 }
 
 int fail(const char* what) {
@@ -288,94 +282,54 @@ int fail(const char* what) {
     return 1;
 }
 
-DWORD timeoutarg(int argc, char** argv, int index) {
-    return argc > index ? static_cast<DWORD>(number(argv[index])) : defaulttimeout;
-}
-
 int run(int argc, char** argv) {
-    if (argc < 2) {
-        return usage();
-    }
-    std::string cmd = argv[1];
+    const std::string cmd = argc > 1 ? argv[1] : "";
     auto need = [argc](int n) { return argc >= n + 2; };
+    auto arg = [argv](int i) { return argv[i + 1]; };
+    auto hwndarg = [argv](int i) { return handle(argv[i + 1]); };
+    auto intarg = [argv](int i) { return static_cast<int>(number(argv[i + 1])); };
+    auto timeoutarg = [argc, argv](int i) {
+        return argc > i + 1 ? static_cast<DWORD>(number(argv[i + 1])) : defaulttimeout;
+    };
+    auto posted = [](HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
+        return hwnd && PostMessageA(hwnd, msg, wparam, lparam) ? 0 : fail("cannot post");
+    };
+    Match match;
 
-    if (cmd == "find-main") {
-        // A visible main dialog other than the ones given after the timeout.
-        struct Wanted {
-            std::vector<HWND> known;
-            HWND found;
-        } wanted{{}, nullptr};
-        for (int i = 3; i < argc; ++i) {
-            wanted.known.push_back(handle(argv[i]));
+    if (cmd == "find" && need(2) && matcher(arg(1), arg(2), match)) {
+        // find KIND ARG [TIMEOUT]: waits for such a window and describes the first.
+        std::vector<HWND> found;
+        if (!waitfor(timeoutarg(3), [&] { return !(found = toplevel(match)).empty(); })) {
+            return fail("no such window");
         }
-        auto done = [](void* c) {
-            auto* w = static_cast<Wanted*>(c);
-            for (HWND hwnd : mainwindows(true)) {
-                bool known = false;
-                for (HWND k : w->known) {
-                    known = known || k == hwnd;
-                }
-                if (!known) {
-                    w->found = hwnd;
-                    return true;
-                }
-            }
-            return false;
-        };
-        if (!waitfor(timeoutarg(argc, argv, 2), done, &wanted)) {
-            return fail("no main dialog");
-        }
-        printhwnd("hwnd", wanted.found);
+        describe(found.front());
         return 0;
     }
-    if (cmd == "count-main") {
-        std::printf("count=%zu\n", mainwindows(false).size());
+    if (cmd == "count" && need(2) && matcher(arg(1), arg(2), match)) {
+        std::printf("count=%zu\n", toplevel(match).size());
         return 0;
     }
-    if (cmd == "window" && need(1)) {
-        HWND hwnd = handle(argv[2]);
+    if ((cmd == "window" || cmd == "item") && need(cmd == "item" ? 2 : 1)) {
+        HWND hwnd = cmd == "item" ? GetDlgItem(hwndarg(1), intarg(2)) : hwndarg(1);
         if (!IsWindow(hwnd)) {
             return fail("no such window");
         }
-        std::string title;
-        windowtext(hwnd, title);
-        RECT client = {};
-        GetClientRect(hwnd, &client);
-        std::printf("class=%s\ntitle=%s\nvisible=%d\nenabled=%d\nzoomed=%d\niconic=%d\n"
-                    "style=0x%lx\nexstyle=0x%lx\nclient=%ld,%ld\n",
-                    classname(hwnd).c_str(), hex(title).c_str(), IsWindowVisible(hwnd) ? 1 : 0,
-                    IsWindowEnabled(hwnd) ? 1 : 0, IsZoomed(hwnd) ? 1 : 0, IsIconic(hwnd) ? 1 : 0,
-                    static_cast<unsigned long>(GetWindowLongA(hwnd, GWL_STYLE)),
-                    static_cast<unsigned long>(GetWindowLongA(hwnd, GWL_EXSTYLE)), client.right,
-                    client.bottom);
-        printrect("rect", hwnd);
-        printhwnd("owner", GetWindow(hwnd, GW_OWNER));
-        return 0;
-    }
-    if (cmd == "item" && need(2)) {
-        HWND item = GetDlgItem(handle(argv[2]), static_cast<int>(number(argv[3])));
-        if (!item) {
-            return fail("no such item");
-        }
-        describeitem(item);
+        describe(hwnd);
         return 0;
     }
     if (cmd == "items" && need(1)) {
         // Every child in z-order (the template order): id, class, style, text.
-        for (HWND c = GetWindow(handle(argv[2]), GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
-            std::string text;
-            windowtext(c, text);
+        for (HWND c = GetWindow(hwndarg(1), GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
             std::printf("child=%d,%s,0x%lx,%s\n", GetDlgCtrlID(c), classname(c).c_str(),
                         static_cast<unsigned long>(GetWindowLongA(c, GWL_STYLE)),
-                        hex(text).c_str());
+                        texthex(c).c_str());
         }
         return 0;
     }
-    if ((cmd == "settext" || cmd == "settext-hex") && need(3)) {
-        HWND hwnd = handle(argv[2]);
-        int id = static_cast<int>(number(argv[3]));
-        HWND target = id ? GetDlgItem(hwnd, id) : hwnd;
-        std::string text = cmd == "settext" ? std::string(argv[4]) : unhex(argv[4]);
+    if (cmd == "settext" && need(3)) {
+        // settext WINDOW ID HEX: the text of item ID (the window itself for 0).
+        HWND target = intarg(2) ? GetDlgItem(hwndarg(1), intarg(2)) : hwndarg(1);
+        std::string text = unhex(arg(3));
         DWORD_PTR result = 0;
         if (!target ||
             !SendMessageTimeoutA(target, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()),
@@ -385,33 +339,21 @@ int run(int argc, char** argv) {
         return 0;
     }
     if (cmd == "click" && need(2)) {
-        HWND item = GetDlgItem(handle(argv[2]), static_cast<int>(number(argv[3])));
-        if (!item || !PostMessageA(item, BM_CLICK, 0, 0)) {
-            return fail("cannot click");
-        }
-        return 0;
+        return posted(GetDlgItem(hwndarg(1), intarg(2)), BM_CLICK, 0, 0);
     }
     if (cmd == "command" && need(2)) {
-        WPARAM wparam = MAKEWPARAM(number(argv[3]), argc > 4 ? number(argv[4]) : 0);
-        if (!PostMessageA(handle(argv[2]), WM_COMMAND, wparam, 0)) {
-            return fail("cannot post");
-        }
-        return 0;
+        return posted(hwndarg(1), WM_COMMAND, MAKEWPARAM(intarg(2), argc > 4 ? intarg(3) : 0), 0);
     }
-    if (cmd == "post" && need(4)) {
-        if (!PostMessageA(handle(argv[2]), static_cast<UINT>(number(argv[3])),
-                          static_cast<WPARAM>(number(argv[4])),
-                          static_cast<LPARAM>(number(argv[5])))) {
-            return fail("cannot post");
+    if ((cmd == "post" || cmd == "send") && need(4)) {
+        const auto msg = static_cast<UINT>(number(arg(2)));
+        const auto wparam = static_cast<WPARAM>(number(arg(3)));
+        const auto lparam = static_cast<LPARAM>(number(arg(4)));
+        if (cmd == "post") {
+            return posted(hwndarg(1), msg, wparam, lparam);
         }
-        return 0;
-    }
-    if (cmd == "send" && need(4)) {
         DWORD_PTR result = 0;
-        if (!SendMessageTimeoutA(handle(argv[2]), static_cast<UINT>(number(argv[3])),
-                                 static_cast<WPARAM>(number(argv[4])),
-                                 static_cast<LPARAM>(number(argv[5])), SMTO_ABORTIFHUNG,
-                                 sendtimeout, &result)) {
+        if (!SendMessageTimeoutA(hwndarg(1), msg, wparam, lparam, SMTO_ABORTIFHUNG, sendtimeout,
+                                 &result)) {
             return fail("no answer");
         }
         std::printf("result=%lld\n", static_cast<long long>(result));
@@ -419,172 +361,87 @@ int run(int argc, char** argv) {
     }
     if (cmd == "key" && need(2)) {
         // A key press as the keyboard delivers it: to the focus window of the dialog's thread.
-        HWND hwnd = handle(argv[2]);
-        HWND target = focusof(hwnd);
-        if (!target) {
-            target = hwnd;
-        }
-        auto vk = static_cast<WPARAM>(number(argv[3]));
-        LPARAM scan = static_cast<LPARAM>(MapVirtualKeyA(static_cast<UINT>(vk), MAPVK_VK_TO_VSC))
-                      << 16;
+        HWND target = focusof(hwndarg(1));
+        target = target ? target : hwndarg(1);
+        const auto vk = static_cast<WPARAM>(number(arg(2)));
+        const LPARAM scan =
+            static_cast<LPARAM>(MapVirtualKeyA(static_cast<UINT>(vk), MAPVK_VK_TO_VSC)) << 16;
         constexpr LPARAM keyupbits = static_cast<LPARAM>(0xC0000000u);
-        if (!PostMessageA(target, WM_KEYDOWN, vk, scan | 1) ||
-            !PostMessageA(target, WM_KEYUP, vk, scan | 1 | keyupbits)) {
-            return fail("cannot post key");
-        }
-        return 0;
+        const int down = posted(target, WM_KEYDOWN, vk, scan | 1);
+        return down != 0 ? down : posted(target, WM_KEYUP, vk, scan | 1 | keyupbits);
     }
     if (cmd == "move" && need(3)) {
         // The window dragged by its caption to a new place (SetWindowPos is carried out by the
         // window's own thread).
-        if (!SetWindowPos(handle(argv[2]), nullptr, static_cast<int>(number(argv[3])),
-                          static_cast<int>(number(argv[4])), 0, 0,
-                          SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE)) {
-            return fail("cannot move");
-        }
-        return 0;
+        return SetWindowPos(hwndarg(1), nullptr, intarg(2), intarg(3), 0, 0,
+                            SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE)
+                   ? 0
+                   : fail("cannot move");
     }
     if (cmd == "focus" && need(1)) {
-        HWND f = focusof(handle(argv[2]));
+        HWND f = focusof(hwndarg(1));
         std::printf("focus=%d\n", f ? GetDlgCtrlID(f) : 0);
         return 0;
     }
     if (cmd == "taborder" && need(1)) {
-        HWND dlg = handle(argv[2]);
-        HWND first = GetNextDlgTabItem(dlg, nullptr, FALSE);
+        HWND first = GetNextDlgTabItem(hwndarg(1), nullptr, FALSE);
         std::printf("ids=");
         HWND c = first;
-        for (int i = 0; c && i < 64; ++i) {
+        for (int i = 0; c && i < 64 && (i == 0 || c != first); ++i) {
             std::printf("%s%d", i ? "," : "", GetDlgCtrlID(c));
-            c = GetNextDlgTabItem(dlg, c, FALSE);
-            if (c == first) {
-                break;
-            }
+            c = GetNextDlgTabItem(hwndarg(1), c, FALSE);
         }
         std::printf("\n");
         return 0;
     }
-    if (cmd == "owned" && need(1)) {
-        // A dialog owned by the window: message box, version dialog or file dialog.
-        OwnedSearch search{handle(argv[2]), nullptr};
-        auto done = [](void* c) {
-            auto* s = static_cast<OwnedSearch*>(c);
-            s->found = nullptr;
-            EnumWindows(findowned, reinterpret_cast<LPARAM>(s));
-            return s->found != nullptr;
-        };
-        if (!waitfor(timeoutarg(argc, argv, 3), done, &search)) {
-            return fail("no owned dialog");
-        }
-        HWND box = search.found;
-        std::string title;
-        windowtext(box, title);
-        printhwnd("hwnd", box);
-        std::printf("title=%s\n", hex(title).c_str());
-        for (HWND c = GetWindow(box, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
-            LONG style = GetWindowLongA(c, GWL_STYLE);
-            bool isicon = classname(c) == "Static" && (style & SS_TYPEMASK) == SS_ICON;
-            if (isicon) {
-                printhwnd("iconcontrol", c);
-            } else if (GetDlgCtrlID(c) == messageboxtextid) {
-                std::string text;
-                windowtext(c, text);
-                std::printf("text=%s\n", hex(text).c_str());
-            }
-        }
-        return 0;
-    }
     if (cmd == "wait-gone" && need(1)) {
-        HWND hwnd = handle(argv[2]);
-        auto done = [](void* c) { return !IsWindow(static_cast<HWND>(c)); };
-        if (!waitfor(timeoutarg(argc, argv, 3), done, hwnd)) {
-            return fail("window still there");
-        }
-        return 0;
+        return waitfor(timeoutarg(2), [&] { return !IsWindow(hwndarg(1)); })
+                   ? 0
+                   : fail("window still there");
     }
     if (cmd == "wait-idle" && need(1)) {
         // The end of a conversion: start button enabled again and the status text empty.
-        HWND hwnd = handle(argv[2]);
-        auto done = [](void* c) {
-            HWND dlg = static_cast<HWND>(c);
-            std::string status;
-            return IsWindowEnabled(GetDlgItem(dlg, startbuttonid)) &&
-                   windowtext(GetDlgItem(dlg, statusid), status) && status.empty();
-        };
-        if (!waitfor(timeoutarg(argc, argv, 3), done, hwnd)) {
-            return fail("dialog not idle");
-        }
-        return 0;
+        HWND dlg = hwndarg(1);
+        std::string status;
+        return waitfor(timeoutarg(2),
+                       [&] {
+                           return IsWindowEnabled(GetDlgItem(dlg, startbuttonid)) &&
+                                  windowtext(GetDlgItem(dlg, statusid), status) && status.empty();
+                       })
+                   ? 0
+                   : fail("dialog not idle");
     }
-    if (cmd == "find-title" && need(1)) {
-        TitleSearch search{argv[2], nullptr};
-        auto done = [](void* c) {
-            auto* s = static_cast<TitleSearch*>(c);
-            s->found = nullptr;
-            EnumWindows(findtitle, reinterpret_cast<LPARAM>(s));
-            return s->found != nullptr;
-        };
-        if (!waitfor(timeoutarg(argc, argv, 3), done, &search)) {
-            return fail("no such window");
-        }
-        std::string title;
-        windowtext(search.found, title);
-        printhwnd("hwnd", search.found);
-        std::printf("class=%s\ntitle=%s\n", classname(search.found).c_str(), hex(title).c_str());
-        HWND edit = FindWindowExA(search.found, nullptr, "Edit", nullptr);
-        if (edit) {
-            std::string text;
-            windowtext(edit, text);
-            std::printf("edit=%s\n", hex(text).c_str());
-        }
-        return 0;
-    }
-    if (cmd == "count-title" && need(1)) {
-        TitleCount count{argv[2], 0};
-        EnumWindows(counttitle, reinterpret_cast<LPARAM>(&count));
-        std::printf("count=%d\n", count.count);
-        return 0;
-    }
-    if (cmd == "probe" && need(2)) {
-        HWND hwnd = handle(argv[2]);
-        std::string query = argv[3];
-        HWND target = argc > 4 ? handle(argv[4]) : hwnd;
-        ProbeQuery q = query == "sysmenu"      ? probesysmenu
-                       : query == "menu"       ? probemenu
-                       : query == "icons"      ? probewndicons
-                       : query == "staticicon" ? probestaticicon
-                                               : ProbeQuery(0);
+    if ((cmd == "probe" || cmd == "sync") && need(1)) {
+        // probe WINDOW QUERY [TARGET]: asks inside the program. sync WINDOW [TIMEOUT]: returns
+        // once the window's thread has dispatched every message posted to it before (posted
+        // messages are retrieved in order, also by modal loops).
+        const std::string query = cmd == "probe" && need(2) ? arg(2) : "ping";
+        const ProbeQuery q = query == "sysmenu"      ? probesysmenu
+                             : query == "menu"       ? probemenu
+                             : query == "icons"      ? probewndicons
+                             : query == "staticicon" ? probestaticicon
+                             : query == "ping"       ? probeping
+                                                     : ProbeQuery(0);
+        HWND target = cmd == "probe" && argc > 4 ? hwndarg(3) : hwndarg(1);
         std::string answer;
-        if (q == 0 || !probe(hwnd, q, target, answer)) {
+        if (q == 0 ||
+            !probe(hwndarg(1), q, target, answer, cmd == "sync" ? timeoutarg(2) : sendtimeout)) {
             return fail("probe failed");
         }
-        std::fputs(answer.c_str(), stdout);
-        return 0;
-    }
-    if (cmd == "sync" && need(1)) {
-        // A barrier: returns once the window's thread has dispatched every message posted to it
-        // before (posted messages are retrieved in order, also by modal loops).
-        std::string answer;
-        HWND hwnd = handle(argv[2]);
-        if (!probe(hwnd, probeping, hwnd, answer, timeoutarg(argc, argv, 3))) {
-            return fail("no answer");
-        }
+        std::fputs(cmd == "probe" ? answer.c_str() : "", stdout);
         return 0;
     }
     if (cmd == "xid" && need(1)) {
-        auto xid = reinterpret_cast<UINT_PTR>(GetPropA(handle(argv[2]), "__wine_x11_whole_window"));
-        if (!xid) {
-            return fail("no X window");
-        }
+        auto xid = reinterpret_cast<UINT_PTR>(GetPropA(hwndarg(1), "__wine_x11_whole_window"));
         std::printf("xid=0x%llx\n", static_cast<unsigned long long>(xid));
-        return 0;
+        return xid ? 0 : fail("no X window");
     }
     if (cmd == "systext" && need(1)) {
         // The system's own text for an error number, in the user's default language.
         char* text = nullptr;
         DWORD length = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
                                           FORMAT_MESSAGE_IGNORE_INSERTS,
-                                      nullptr, static_cast<DWORD>(number(argv[2])),
+                                      nullptr, static_cast<DWORD>(number(arg(1))),
                                       MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT),
                                       reinterpret_cast<char*>(&text), 0, nullptr);
         if (length == 0 || !text) {
@@ -601,74 +458,57 @@ int run(int argc, char** argv) {
                     GetSystemMetrics(SM_CYSCREEN), work.left, work.top, work.right, work.bottom);
         return 0;
     }
-    if (cmd == "reg-set" && need(4)) {
-        HKEY root = rootkey(argv[2]);
-        HKEY key = nullptr;
-        if (!root || RegCreateKeyExA(root, argv[3], 0, nullptr, 0, KEY_WRITE, nullptr, &key,
-                                     nullptr) != ERROR_SUCCESS) {
-            return fail("cannot create key");
-        }
-        auto value = static_cast<DWORD>(number(argv[5]));
-        LONG status = RegSetValueExA(key, argv[4], 0, REG_DWORD,
-                                     reinterpret_cast<const BYTE*>(&value), sizeof value);
-        RegCloseKey(key);
-        return status == ERROR_SUCCESS ? 0 : fail("cannot set value");
+    HKEY root = need(1) ? rootkey(arg(1)) : nullptr;
+    if (cmd == "reg-set" && need(4) && root) {
+        // reg-set ROOT KEY NAME DWORD: creates the key as needed.
+        const auto value = static_cast<DWORD>(number(arg(4)));
+        return RegSetKeyValueA(root, arg(2), arg(3), REG_DWORD, &value, sizeof value) ==
+                       ERROR_SUCCESS
+                   ? 0
+                   : fail("cannot set value");
     }
-    if (cmd == "reg-del" && need(2)) {
-        HKEY root = rootkey(argv[2]);
-        LONG status = root ? RegDeleteTreeA(root, argv[3]) : ERROR_INVALID_PARAMETER;
-        if (status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND) {
-            if (root) {
-                RegDeleteKeyA(root, argv[3]);
-            }
-            return 0;
-        }
-        return fail("cannot delete key");
+    if (cmd == "reg-del" && need(2) && root) {
+        const LONG status = RegDeleteTreeA(root, arg(2));
+        RegDeleteKeyA(root, arg(2));
+        return status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND
+                   ? 0
+                   : fail("cannot delete key");
     }
-    if (cmd == "reg-exists" && need(2)) {
-        HKEY root = rootkey(argv[2]);
+    if (cmd == "reg-get" && need(2) && root) {
+        // reg-get ROOT KEY [NAME]: exists=0 or 1, and the DWORD value when named and present.
         HKEY key = nullptr;
-        bool exists = root && RegOpenKeyExA(root, argv[3], 0, KEY_READ, &key) == ERROR_SUCCESS;
+        const bool exists = RegOpenKeyExA(root, arg(2), 0, KEY_READ, &key) == ERROR_SUCCESS;
+        std::printf("exists=%d\n", exists ? 1 : 0);
+        DWORD value = 0;
+        DWORD size = sizeof value;
+        if (exists && need(3) &&
+            RegGetValueA(key, nullptr, arg(3), RRF_RT_REG_DWORD, nullptr, &value, &size) ==
+                ERROR_SUCCESS) {
+            std::printf("value=%ld\n", static_cast<long>(static_cast<LONG>(value)));
+        }
         if (exists) {
             RegCloseKey(key);
         }
-        std::printf("exists=%d\n", exists ? 1 : 0);
-        return 0;
-    }
-    if (cmd == "reg-get" && need(3)) {
-        HKEY root = rootkey(argv[2]);
-        DWORD value = 0;
-        DWORD size = sizeof value;
-        if (!root || RegGetValueA(root, argv[3], argv[4], RRF_RT_REG_DWORD, nullptr, &value,
-                                  &size) != ERROR_SUCCESS) {
-            return fail("no such value");
-        }
-        std::printf("value=%ld\n", static_cast<long>(static_cast<LONG>(value)));
         return 0;
     }
     if (cmd == "strip-resource" && need(4)) {
-        // A copy of an executable without one resource: the program as built without it. The
-        // copy's resources are written anew from the original's, leaving that one out.
-        const char* source = argv[2];
-        const char* target = argv[3];
-        Copier copier{nullptr, nullptr, static_cast<WORD>(number(argv[4])),
-                      static_cast<WORD>(number(argv[5])), true};
-        if (!CopyFileA(source, target, FALSE)) {
-            return fail("cannot copy");
+        // strip-resource SOURCE TARGET TYPE ID: the program as built without that resource. The
+        // target's resources are written anew from the source's, leaving that one out (Wine
+        // does not delete single resources).
+        const bool copied = CopyFileA(arg(1), arg(2), FALSE);
+        Copier copier{copied ? BeginUpdateResourceA(arg(2), TRUE) : nullptr,
+                      static_cast<ULONG_PTR>(number(arg(3))),
+                      static_cast<ULONG_PTR>(number(arg(4))), true};
+        HMODULE source = LoadLibraryExA(arg(1), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+        if (source && copier.update) {
+            EnumResourceTypesA(source, copytype, reinterpret_cast<LONG_PTR>(&copier));
         }
-        copier.source = LoadLibraryExA(source, nullptr, LOAD_LIBRARY_AS_DATAFILE);
-        copier.update = BeginUpdateResourceA(target, TRUE);
-        if (!copier.source || !copier.update) {
-            return fail("cannot open the executables");
-        }
-        EnumResourceTypesA(copier.source, copytype, reinterpret_cast<LONG_PTR>(&copier));
-        FreeLibrary(copier.source);
-        if (!copier.ok || !EndUpdateResourceA(copier.update, FALSE)) {
-            return fail("cannot write the resources");
-        }
-        return 0;
+        return source && copier.update && EndUpdateResourceA(copier.update, !copier.ok) && copier.ok
+                   ? 0
+                   : fail("cannot write the resources");
     }
-    return usage();
+    std::fputs("usage: sonorm-driver COMMAND ARGS (see tests/app/driver/Driver.cpp)\n", stderr);
+    return 2;
 }
 
 } // namespace

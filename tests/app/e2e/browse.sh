@@ -15,63 +15,48 @@ printf 'RIFF' >"$WORK/exists.wav"
 
 # browse BUTTON: clicks it and waits for the file dialog; sets FD.
 browse() {
-    local out
+    FD=
     click "$MAIN" "$1"
-    if ! out=$(drv owned "$MAIN" 10000); then
-        FD=
-        return 1
-    fi
-    FD=$(field hwnd <<<"$out")
+    find_box "$MAIN" || return 1
+    FD=$BOXHWND
     # The dialog is ready once its file name box exists.
     drv item "$FD" $FILE_NAME >/dev/null
 }
 
 # choose NAME: types NAME into the file dialog and presses its OK button.
 choose() {
-    drv settext-hex "$FD" $FILE_NAME "$(cp932hex "$1")" >/dev/null
+    settext "$FD" $FILE_NAME "$1"
     drv command "$FD" $IDOK >/dev/null
 }
 
 field_is() { check "$1" "$(cp932hex "$2")" "$(itemtext "$MAIN" "$3")"; }
 
 # --- the open dialog ------------------------------------------------------------------------
-drv settext-hex "$MAIN" $INPUT_NAME "$(cp932hex "$W\\start.wav")" >/dev/null
+settext "$MAIN" $INPUT_NAME "$W\\start.wav"
 check_true "the input browse button opens a dialog owned by the main dialog" browse $INPUT_BROWSE
 check "which starts from the field's name" "$(asciihex start.wav)" "$(itemtext "$FD" $FILE_NAME)"
 check "and shows Wave files first" "$(asciihex 'Wave (*.wav)')" "$(itemtext "$FD" $FILE_TYPE)"
-check "the main dialog is disabled meanwhile" 0 "$(drv window "$MAIN" | field enabled)"
+check "the main dialog is disabled meanwhile" 0 "$(windowfield "$MAIN" enabled)"
 choose "$W\\exists.wav"
 drv wait-gone "$FD" 5000 >/dev/null || true
 field_is "a chosen file replaces the field with its full path" "$W\\exists.wav" $INPUT_NAME
-check "the main dialog is enabled again" 1 "$(drv window "$MAIN" | field enabled)"
+check "the main dialog is enabled again" 1 "$(windowfield "$MAIN" enabled)"
 
 browse $INPUT_BROWSE || true
-drv command "$FD" $IDCANCEL >/dev/null
-drv wait-gone "$FD" 5000 >/dev/null || true
+close_box "$FD" $IDCANCEL
 field_is "cancelling leaves the field as it was" "$W\\exists.wav" $INPUT_NAME
 
 browse $INPUT_BROWSE || true
 choose "$W\\missing.wav"
-if out=$(drv owned "$FD" 5000); then
-    check "a file that does not exist is refused with a message" yes yes
-    drv command "$(field hwnd <<<"$out")" $IDOK >/dev/null
-else
-    check "a file that does not exist is refused with a message" yes no
-fi
-check "and the open dialog stays" 1 "$(drv window "$FD" | field visible)"
-drv command "$FD" $IDCANCEL >/dev/null
-drv wait-gone "$FD" 5000 >/dev/null || true
+answer_box "$FD" $IDOK "a file that does not exist is refused with a message"
+check "and the open dialog stays" 1 "$(windowfield "$FD" visible)"
+close_box "$FD" $IDCANCEL
 field_is "the field keeps its name" "$W\\exists.wav" $INPUT_NAME
 
 # --- the save dialog ------------------------------------------------------------------------
 check_true "the output browse button opens a dialog owned by the main dialog" browse $OUTPUT_BROWSE
 choose "$W\\exists.wav"
-if out=$(drv owned "$FD" 5000); then
-    check "an existing file is asked about before it is chosen" yes yes
-    drv command "$(field hwnd <<<"$out")" $IDYES >/dev/null
-else
-    check "an existing file is asked about before it is chosen" yes no
-fi
+answer_box "$FD" $IDYES "an existing file is asked about before it is chosen"
 drv wait-gone "$FD" 5000 >/dev/null || true
 field_is "the answer yes chooses it" "$W\\exists.wav" $OUTPUT_NAME
 check_true "choosing does not touch the file" test "$(cat "$WORK/exists.wav")" == RIFF

@@ -11,10 +11,7 @@ SIBLING='Software\Velquin\Other'
 # with_keys: both settings keys, with the five position values in the per-user one.
 with_keys() {
     reg_clear
-    local name
-    for name in left top right bottom bmaximized; do
-        drv reg-set HKCU "$SETTINGS" "MainWindowPos.$name" 0 >/dev/null
-    done
+    save_position 0 0 0 0 0
     drv reg-set HKLM "$SETTINGS" MainWindowPos.left 0 >/dev/null
 }
 
@@ -35,7 +32,7 @@ check "a query whether the system may suspend is granted" 1 \
     "$(drv send "$MAIN" $WM_POWERBROADCAST 0 0 | field result)"
 check "another power event (a power status change) gets the default answer 0" 0 \
     "$(drv send "$MAIN" $WM_POWERBROADCAST 10 0 | field result)"
-check "the program is still running afterwards" 1 "$(drv window "$MAIN" | field visible)"
+check "the program is still running afterwards" 1 "$(windowfield "$MAIN" visible)"
 # The reply to the end-of-session query is not looked at: Wine answers it from the window
 # that the program has already destroyed.
 drv send "$MAIN" $WM_QUERYENDSESSION 0 0 >/dev/null || true
@@ -86,19 +83,9 @@ check "the end of the session also runs the close actions" "0 0" "$STATUS $(reg_
 reg_clear
 
 # --- no main dialog template ------------------------------------------------------------------
-mkdir -p "$WORK/bare"
-x86_64-w64-mingw32-strip -o "$WORK/bare/stripped.exe" "$EXE"
-drv strip-resource "$(winpath "$WORK/bare/stripped.exe")" "$(winpath "$WORK/bare/Bare.exe")" 5 131 >/dev/null
-for attempt in 1 2; do
-    "$WINE" "$WORK/bare/Bare.exe" >>"$WORK/program.log" 2>&1 &
-    PID=$!
-    started+=("$PID")
-    wait_exit
-    # Wine rarely ends a fresh process with status 1 before its first window.
-    [ "$STATUS" == 1 ] && [ $attempt == 1 ] && continue
-    break
-done
+without_resource "$WORK/bare/Bare.exe" 5 131
+PROGRAM=$WORK/bare/Bare.exe start_program && STATUS="a main dialog"
 check "without its main dialog template the program ends with exit code 0" 0 "$STATUS"
-check "having shown nothing" 0 "$(drv count-main | field count)"
-check_true "and no message" test -z "$(drv find-title Bare 300 2>/dev/null)"
+check "having shown nothing" 0 "$(drv count main - | field count)"
+check_true "and no message" test -z "$(drv find title Bare 300 2>/dev/null)"
 finish

@@ -7,36 +7,44 @@
 reg_clear
 start_program
 
-# set_names INPUT OUTPUT: types both names (Windows paths, any characters of code page 932).
-set_names() {
-    drv settext-hex "$MAIN" $INPUT_NAME "$(cp932hex "$1")" >/dev/null
-    drv settext-hex "$MAIN" $OUTPUT_NAME "$(cp932hex "$2")" >/dev/null
+# convert INPUT OUTPUT: types both names (Windows paths, any characters of code page 932) and
+# clicks Start.
+convert() {
+    settext "$MAIN" $INPUT_NAME "$1"
+    settext "$MAIN" $OUTPUT_NAME "$2"
+    click "$MAIN" $START
+}
+# converted INPUT OUTPUT [SECONDS]: convert, and wait for the end.
+converted() {
+    convert "$1" "$2"
+    drv wait-idle "$MAIN" $((${3:-10} * 1000)) >/dev/null || true
 }
 
 # expect_box DESCRIPTION TEXT_HEX ICON: a message box owned by the dialog must be up; checks
 # it, closes it with OK and checks that the dialog is idle again.
 expect_box() {
-    local out box icon
-    if ! out=$(drv owned "$MAIN" 10000); then
+    local icon=none
+    if ! find_box "$MAIN"; then
         check "$1: a message box appears" yes no
         return 0
     fi
-    box=$(field hwnd <<<"$out")
-    icon=none
-    if [ -n "$(field iconcontrol <<<"$out")" ]; then
-        icon=$(drv probe "$box" staticicon "$(field iconcontrol <<<"$out")" | field icon)
+    if [ -n "$(field iconcontrol <<<"$BOX")" ]; then
+        icon=$(drv probe "$BOXHWND" staticicon "$(field iconcontrol <<<"$BOX")" | field icon)
     fi
-    check "$1: text $(decode "$2")" "$2" "$(field text <<<"$out")"
+    check "$1: text $(decode "$2")" "$2" "$(field message <<<"$BOX")"
     check "$1: icon $3" "$3" "$icon"
     check "$1: captioned Sonorm, owned by the dialog" "$(asciihex Sonorm) $MAIN" \
-        "$(field title <<<"$out") $(drv window "$box" | field owner)"
-    drv command "$box" $IDOK >/dev/null
-    drv wait-gone "$box" 5000 >/dev/null || true
+        "$(field text <<<"$BOX") $(field owner <<<"$BOX")"
+    close_box "$BOXHWND"
     check_true "$1: afterwards the start button is enabled and the status empty" \
         drv wait-idle "$MAIN" 5000
 }
+# expect_text DESCRIPTION STRING_ID [SUFFIX [ICON]]: expect_box with a string-table text.
+expect_text() {
+    expect_box "$1" "$(cp932hex "$(stringtext "$2")")$(asciihex "${3:-}")" "${4:-exclamation}"
+}
 
-no_box() { ! drv owned "$MAIN" 300 >/dev/null 2>&1; }
+no_box() { ! find_box "$MAIN" 300 2>/dev/null; }
 
 # --- inputs --------------------------------------------------------------------------------
 head -c 4000 /dev/urandom >"$WORK/data.bin"
@@ -53,8 +61,7 @@ head -c 4000 /dev/urandom >"$WORK/data.bin"
 W=$(winpath "$WORK")
 
 # --- a successful conversion ---------------------------------------------------------------
-set_names "$W\\good.wav" "$W\\out.wav"
-click "$MAIN" $START
+convert "$W\\good.wav" "$W\\out.wav"
 check_true "conversion ends: start enabled, status empty" drv wait-idle "$MAIN" 10000
 check_true "success shows no message" no_box
 check_true "the output is the canonical file (44-byte header, same samples, no other chunks)" \
@@ -62,8 +69,7 @@ check_true "the output is the canonical file (44-byte header, same samples, no o
 
 # An existing output is replaced without a question, and cut to its new length.
 head -c 100000 /dev/urandom >"$WORK/out.wav"
-click "$MAIN" $START
-drv wait-idle "$MAIN" 10000 >/dev/null || true
+converted "$W\\good.wav" "$W\\out.wav"
 check_true "an existing output is replaced without a question" no_box
 check_true "and holds exactly the canonical file" cmp -s "$WORK/out.wav" "$WORK/expected.wav"
 
@@ -71,17 +77,13 @@ check_true "and holds exactly the canonical file" cmp -s "$WORK/out.wav" "$WORK/
 head -c $((21 * 1024 * 1024 + 6)) /dev/urandom >"$WORK/big.bin"
 { fmtchunk 1 1 8000 16; le32 0 | chunk fact; chunk data <"$WORK/big.bin"; } | riff >"$WORK/big.wav"
 { fmtchunk 1 1 8000 16; chunk data <"$WORK/big.bin"; } | riff >"$WORK/big-expected.wav"
-set_names "$W\\big.wav" "$W\\big-out.wav"
-click "$MAIN" $START
-drv wait-idle "$MAIN" 60000 >/dev/null || true
+converted "$W\\big.wav" "$W\\big-out.wav" 60
 check_true "a 21 MiB input converts in full" cmp -s "$WORK/big-out.wav" "$WORK/big-expected.wav"
 rm -f "$WORK/big.bin" "$WORK/big.wav" "$WORK/big-out.wav" "$WORK/big-expected.wav"
 
 # Double-byte names whose second byte is a backslash (0x5C) in code page 932.
 cp "$WORK/good.wav" "$WORK/表示.wav"
-set_names "$W\\表示.wav" "$W\\能力.wav"
-click "$MAIN" $START
-drv wait-idle "$MAIN" 10000 >/dev/null || true
+converted "$W\\表示.wav" "$W\\能力.wav"
 check_true "double-byte file names convert" cmp -s "$WORK/能力.wav" "$WORK/expected.wav"
 
 # --- failures: the message box of each ------------------------------------------------------
@@ -94,17 +96,15 @@ check_true "double-byte file names convert" cmp -s "$WORK/能力.wav" "$WORK/exp
 { fmtchunk 1 2 44100 16; chunk data </dev/null; } | riff >"$WORK/empty.wav"
 
 # The first failure also shows the busy state while its message is up.
-set_names "$W\\rifx.wav" "$W\\out-bad.wav"
-click "$MAIN" $START
-drv owned "$MAIN" 10000 >/dev/null || true
+convert "$W\\rifx.wav" "$W\\out-bad.wav"
+find_box "$MAIN" || true
 check "while the message is up the start button is disabled" 0 "$(itemenabled "$MAIN" $START)"
 check "and the status reads 処理中..." "$(cp932hex "$(stringtext 40020)")" "$(itemtext "$MAIN" $STATUS)"
-expect_box "not RIFF" "$(cp932hex "$(stringtext 40009)")$(asciihex '[1,7,0,0]')" exclamation
+expect_text "not RIFF" 40009 '[1,7,0,0]'
 
 while IFS='|' read -r file string suffix description; do
-    set_names "$W\\$file" "$W\\out-bad.wav"
-    click "$MAIN" $START
-    expect_box "$description" "$(cp932hex "$(stringtext "$string")")$(asciihex "$suffix")" exclamation
+    convert "$W\\$file" "$W\\out-bad.wav"
+    expect_text "$description" "$string" "$suffix"
 done <<'EOF'
 channels3.wav|40012|[1,14,0,0]|three channels
 bits24.wav|40013|[1,15,0,0]|24 bits per sample
@@ -115,28 +115,23 @@ EOF
 check_true "no output is created for a rejected input" test ! -e "$WORK/out-bad.wav"
 
 # A system error: the system's own text, a blank, the suffix, and the stop icon.
-set_names "$W\\missing.wav" "$W\\out-bad.wav"
-click "$MAIN" $START
+convert "$W\\missing.wav" "$W\\out-bad.wav"
 expect_box "input not found" "$(drv systext 2 | field text)$(asciihex ' [1,5,1,2]')" hand
 
-set_names "$W\\good.wav" "$W\\no-such-folder\\out.wav"
-click "$MAIN" $START
-expect_box "output folder missing" "$(cp932hex "$(stringtext 40006)")$(asciihex '[1,1,1,3]')" hand
+convert "$W\\good.wav" "$W\\no-such-folder\\out.wav"
+expect_text "output folder missing" 40006 '[1,1,1,3]' hand
 
 # Two spellings of one file pass the name check; the reader holds the input, so the writer
 # cannot create it and the input stays as it was.
 cp "$WORK/good.wav" "$WORK/same.wav"
-set_names "$W\\same.wav" "$W\\SAME.WAV"
-click "$MAIN" $START
-expect_box "output is the input in other letter case" \
-    "$(cp932hex "$(stringtext 40006)")$(asciihex '[1,1,1,32]')" hand
+convert "$W\\same.wav" "$W\\SAME.WAV"
+expect_text "output is the input in other letter case" 40006 '[1,1,1,32]' hand
 check_true "and the input is unchanged" cmp -s "$WORK/same.wav" "$WORK/good.wav"
 
 # --- the name checks ------------------------------------------------------------------------
 while IFS='|' read -r input output string description; do
-    set_names "$input" "$output"
-    click "$MAIN" $START
-    expect_box "$description" "$(cp932hex "$(stringtext "$string")")" none
+    convert "$input" "$output"
+    expect_text "$description" "$string" '' none
 done <<EOF
 ||40004|both names empty
 $W\\good.wav||40004|output name empty
@@ -148,26 +143,25 @@ check_true "the name checks convert nothing" test ! -e "$WORK/out2.wav"
 # A name longer than 259 characters is read as its first 259.
 prefix="$W\\"
 long=$prefix$(printf 'n%.0s' $(seq $((259 - ${#prefix} - 4)))).wav
-set_names "$W\\good.wav" "${long}EXTRA"
-click "$MAIN" $START
-drv wait-idle "$MAIN" 10000 >/dev/null || true
+converted "$W\\good.wav" "${long}EXTRA"
 check_true "an output name of 264 characters is cut to its first 259" \
     cmp -s "$WORK/${long#"$prefix"}" "$WORK/expected.wav"
 
 # The convert command itself checks nothing: posted without Start, it runs with the names as
 # they are, here two spellings of one file.
-set_names "$W\\same.wav" "$W\\same.wav"
+settext "$MAIN" $INPUT_NAME "$W\\same.wav"
+settext "$MAIN" $OUTPUT_NAME "$W\\same.wav"
 drv command "$MAIN" $STATUS >/dev/null
-expect_box "convert command without Start" \
-    "$(cp932hex "$(stringtext 40006)")$(asciihex '[1,1,1,32]')" hand
+expect_text "convert command without Start" 40006 '[1,1,1,32]' hand
 
 # --- Enter and Esc do nothing --------------------------------------------------------------
-set_names "$W\\good.wav" "$W\\out-keys.wav"
+settext "$MAIN" $INPUT_NAME "$W\\good.wav"
+settext "$MAIN" $OUTPUT_NAME "$W\\out-keys.wav"
 check_true "the focus can be put on the input name" focus_on "$MAIN" $INPUT_NAME
 for key in $VK_RETURN $VK_ESCAPE; do
     press "$key"
 done
-check "Enter and Esc leave the dialog open" 1 "$(drv window "$MAIN" | field visible)"
+check "Enter and Esc leave the dialog open" 1 "$(windowfield "$MAIN" visible)"
 check_true "and start nothing" test ! -e "$WORK/out-keys.wav"
 check_true "and show nothing" no_box
 

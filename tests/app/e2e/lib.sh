@@ -120,17 +120,39 @@ focus_on() {
     [ "$(drv focus "$1" | field focus)" == "$2" ]
 }
 
+# settext DIALOG ID TEXT: puts TEXT (UTF-8, characters of code page 932) into control ID.
+settext() { drv settext "$1" "$2" "$(cp932hex "$3")" >/dev/null; }
 itemtext() { drv item "$1" "$2" | field text; }
 itemenabled() { drv item "$1" "$2" | field enabled; }
+windowfield() { drv window "$1" | field "$2"; }
+
+# find_box OWNER [TIMEOUT]: waits for a dialog owned by OWNER (message box, version or file
+# dialog); sets BOX to the driver's description of it and BOXHWND to its handle.
+find_box() { BOX=$(drv find owned "$1" "${2:-10000}") && BOXHWND=$(field hwnd <<<"$BOX"); }
+# close_box HWND [ID]: ends the dialog with command ID (OK when not given) and waits for it.
+close_box() {
+    drv command "$1" "${2:-$IDOK}" >/dev/null
+    drv wait-gone "$1" 5000 >/dev/null || true
+}
+# answer_box OWNER ID DESCRIPTION: checks that a dialog owned by OWNER is up; answers it with ID.
+answer_box() {
+    if find_box "$1" 5000; then
+        check "$3" yes yes
+        close_box "$BOXHWND" "$2"
+    else
+        check "$3" yes no
+    fi
+}
 
 # --- the program ---------------------------------------------------------------------------
 
 # start_program [ARG...]: starts ${PROGRAM:-Sonorm.exe} (through the Wine command in LAUNCH,
 # when given) and waits for its main dialog; sets PID and MAIN. Main dialogs already open
-# (given in OTHERS) are not taken for the new one. Wine rarely ends a fresh process with
-# status 1 before its first window: then it starts once more.
+# (given in OTHERS, comma-separated) are not taken for the new one. A program that ends first
+# fails it, with STATUS set to its exit status; Wine rarely ends a fresh process with status 1
+# before its first window: then it starts once more.
 start_program() {
-    local exe=${PROGRAM:-$EXE} attempt deadline status out
+    local exe=${PROGRAM:-$EXE} attempt deadline out
     for attempt in 1 2; do
         # shellcheck disable=SC2086
         "$WINE" ${LAUNCH:-} "$exe" "$@" >>"$WORK/program.log" 2>&1 &
@@ -138,21 +160,20 @@ start_program() {
         started+=("$PID")
         deadline=$((SECONDS + START_SECONDS))
         while [ $SECONDS -lt $deadline ]; do
-            # shellcheck disable=SC2086
-            if out=$(drv find-main 500 ${OTHERS:-}); then
+            if out=$(drv find main "${OTHERS:--}" 500); then
                 MAIN=$(field hwnd <<<"$out")
                 return 0
             fi
             kill -0 "$PID" 2>/dev/null || break
         done
-        status=0
         if kill -0 "$PID" 2>/dev/null; then
             echo "start_program: no main dialog after $START_SECONDS s" >&2
             return 1
         fi
-        wait "$PID" || status=$?
-        echo "note: the program ended with status $status before its first window (attempt $attempt)"
-        [ "$status" -eq 1 ] || return 1
+        STATUS=0
+        wait "$PID" || STATUS=$?
+        echo "note: the program ended with status $STATUS before any main dialog (attempt $attempt)"
+        [ "$STATUS" -eq 1 ] || return 1
     done
     return 1
 }
@@ -185,7 +206,7 @@ cleanup() {
         kill "$pid" 2>/dev/null || true
     done
     for _ in 1 2 3; do
-        hwnd=$(drv find-title .txt 200 2>/dev/null | field hwnd) || break
+        hwnd=$(drv find title .txt 200 2>/dev/null | field hwnd) || break
         [ -n "$hwnd" ] || break
         drv post "$hwnd" "$WM_CLOSE" 0 0 >/dev/null || true
         drv wait-gone "$hwnd" 3000 >/dev/null 2>&1 || true
@@ -195,7 +216,22 @@ trap cleanup EXIT
 
 # The settings keys, set up and inspected with the driver.
 reg_clear() { drv reg-del HKCU 'Software\Velquin' >/dev/null && drv reg-del HKLM 'Software\Velquin' >/dev/null; }
-reg_exists() { drv reg-exists "$1" "$2" | field exists; }
+reg_exists() { drv reg-get "$1" "$2" | field exists; }
+# save_position LEFT TOP RIGHT BOTTOM MAXIMIZED: the saved main-window position values.
+save_position() {
+    local values=("$@") i=0 name
+    for name in left top right bottom bmaximized; do
+        drv reg-set HKCU "$SETTINGS" "MainWindowPos.$name" "${values[i++]}" >/dev/null
+    done
+}
+
+# without_resource PATH TYPE ID: a copy of the program at PATH, built without that resource.
+without_resource() {
+    mkdir -p "$(dirname "$1")"
+    # Wine rewrites the resources of an executable without symbols only.
+    x86_64-w64-mingw32-strip -o "$1.stripped" "$EXE"
+    drv strip-resource "$(winpath "$1.stripped")" "$(winpath "$1")" "$2" "$3" >/dev/null
+}
 
 # --- WAV files -----------------------------------------------------------------------------
 

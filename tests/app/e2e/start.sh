@@ -17,20 +17,20 @@ centred() {
 reg_clear
 start_program
 window=$(drv window "$MAIN")
-check "the main dialog is shown" 1 "$(field visible <<<"$window")"
-check "its caption is Sonorm" "$(asciihex Sonorm)" "$(field title <<<"$window")"
-check "it is not maximised" 0 "$(field zoomed <<<"$window")"
+check "the main dialog is shown, captioned Sonorm, not maximised" "1 $(asciihex Sonorm) 0" \
+    "$(field visible <<<"$window") $(field text <<<"$window") $(field zoomed <<<"$window")"
 rect=$(field rect <<<"$window")
 check_true "without a settings key it is centred ($rect)" centred "$rect"
 IFS=, read -r left top right bottom <<<"$rect"
 width=$((right - left))
 height=$((bottom - top))
 
-sysmenu=$(drv probe "$MAIN" sysmenu | field ids)
-check "the system menu has no maximise entry (SC_MAXIMIZE)" no "$(grep -qw f030 <<<"${sysmenu//,/ }" && echo yes || echo no)"
-check "the system menu has no size entry (SC_SIZE)" no "$(grep -qw f000 <<<"${sysmenu//,/ }" && echo yes || echo no)"
-check "the system menu keeps move, minimise and close" yes \
-    "$(for id in f010 f020 f060; do grep -qw $id <<<"${sysmenu//,/ }" || echo no; done | grep -q no && echo no || echo yes)"
+# The system menu: no maximise (f030) nor size (f000) entry; move, minimise, close stay.
+sysmenu=" $(drv probe "$MAIN" sysmenu | field ids | tr , ' ') "
+for id in f030 f000 f010 f020 f060; do
+    case $id in f030 | f000) want=no ;; *) want=yes ;; esac
+    check "the system menu has entry $id: $want" $want "$([[ $sysmenu == *" $id "* ]] && echo yes || echo no)"
+done
 
 icons=$(drv probe "$MAIN" icons)
 check "the caption icon is the program's icon (big)" app "$(field big <<<"$icons")"
@@ -67,8 +67,8 @@ for _ in 1 2 3 4 5; do
 done
 check "Tab moves the focus along the tab order" "1002 1003 1004 1005 1001 " "$walk"
 
-drv settext "$MAIN" $INPUT_NAME 'C:\Music\take1.wav' >/dev/null
-drv settext "$MAIN" $OUTPUT_NAME 'C:\Music\take1-quillplay.wav' >/dev/null
+settext "$MAIN" $INPUT_NAME 'C:\Music\take1.wav'
+settext "$MAIN" $OUTPUT_NAME 'C:\Music\take1-quillplay.wav'
 # The focus on a button: no blinking caret in the picture.
 focus_on "$MAIN" $START || true
 screenshot "$MAIN" main-dialog
@@ -77,11 +77,11 @@ screenshot "$MAIN" main-dialog
 first=$MAIN
 first_pid=$PID
 OTHERS=$first start_program
-check "a second start opens a second main dialog" 2 "$(drv count-main | field count)"
+check "a second start opens a second main dialog" 2 "$(drv count main - | field count)"
 close_program
-check "the second one closes on its own" 1 "$(drv count-main | field count)"
+check "the second one closes on its own" 1 "$(drv count main - | field count)"
 MAIN=$first PID=$first_pid
-check "the first one is still shown" 1 "$(drv window "$MAIN" | field visible)"
+check "the first one is still shown" 1 "$(windowfield "$MAIN" visible)"
 close_program
 check "and exits with code 0" 0 "$STATUS"
 
@@ -98,11 +98,7 @@ check "and exits with code 0 (through the shell's start)" 0 "$STATUS"
 # start_at LEFT TOP RIGHT BOTTOM MAXIMIZED: starts with these values saved; prints the rect.
 start_at() {
     reg_clear
-    drv reg-set HKCU "$SETTINGS" MainWindowPos.left "$1" >/dev/null
-    drv reg-set HKCU "$SETTINGS" MainWindowPos.top "$2" >/dev/null
-    drv reg-set HKCU "$SETTINGS" MainWindowPos.right "$3" >/dev/null
-    drv reg-set HKCU "$SETTINGS" MainWindowPos.bottom "$4" >/dev/null
-    drv reg-set HKCU "$SETTINGS" MainWindowPos.bmaximized "$5" >/dev/null
+    save_position "$@"
     start_program
     window=$(drv window "$MAIN")
 }
@@ -110,11 +106,11 @@ start_at() {
 start_at 100 80 $((100 + width)) $((80 + height)) 0
 check "it appears at the saved rectangle" "100,80,$((100 + width)),$((80 + height))" "$(field rect <<<"$window")"
 drv move "$MAIN" 300 250 >/dev/null
-check "moved by the user" "300,250" "$(drv window "$MAIN" | field rect | cut -d, -f1,2)"
+check "moved by the user" "300,250" "$(windowfield "$MAIN" rect | cut -d, -f1,2)"
 close_program
 start_program
 check "started again, it is back at the saved rectangle, not where it was moved" \
-    "100,80,$((100 + width)),$((80 + height))" "$(drv window "$MAIN" | field rect)"
+    "100,80,$((100 + width)),$((80 + height))" "$(windowfield "$MAIN" rect)"
 close_program
 
 start_at 40 50 $((40 + width)) $((50 + height)) 1
