@@ -14,7 +14,7 @@ namespace {
 std::string compose(const Result& result, bool& severe) {
     char buf[reportsize];
     std::memset(buf, 'z', sizeof buf);
-    bool composed = composereport(result, platform::stringloader(), nullptr, buf, severe);
+    bool composed = composereport(result, platform::stringloader, nullptr, buf, severe);
     EXPECT_EQ(composed, result.code != 0);
     return buf;
 }
@@ -41,40 +41,28 @@ bool wholechars(const std::string& text, const std::string& ch) {
 
 } // namespace
 
-TEST(ErrorReportTest, NoFailureNoReport) {
-    bool severe = true;
-    EXPECT_EQ(compose(Result(), severe), "");
-    EXPECT_FALSE(severe);
-}
-
+// The code's string then the suffix; for the rare error the system's text for the number
+// instead, set off from the suffix by one blank.
 TEST(ErrorReportTest, TextOfTheCodeThenSuffix) {
-    const std::uint32_t missing = platform::missingfile();
+    const std::uint32_t missing = platform::missingfile;
+    const std::uint32_t notext = platform::notextnumber;
     struct Case {
         Result result;
         std::string text;
         bool severe;
     };
     const Case cases[] = {
-        {record(0x00010007), platform::stringtable(IDS_BAD_RIFF) + "[1,7,0,0]", false},
-        {record(0x0001000E), platform::stringtable(IDS_BAD_CHANNELS) + "[1,14,0,0]", false},
-        {record(0x00010012), platform::stringtable(IDS_PCM_ONLY) + "[1,18,0,0]", false},
-        {record(0x00010002), platform::stringtable(IDS_SEEK_OVER_4G) + "[1,2,0,0]", false},
-        {record(0x01010001, 5), platform::stringtable(IDS_NOT_OPENED) + "[1,1,1,5]", true},
-        {record(0x00010013), platform::stringtable(IDS_FILE_NOT_OPEN) + "[1,19,0,0]", true},
-        {record(0x00010015), platform::stringtable(IDS_RARE_ERROR) + "[1,21,0,0]", true},
-        // The system's text replaces string 40019, set off from the suffix by one blank.
-        {record(0x01010005, missing),
+        {Result(), "", false},
+        {record(codes::badriff), platform::stringtable(IDS_BAD_RIFF) + "[1,7,0,0]", false},
+        {record(codes::createfailed, 5), platform::stringtable(IDS_NOT_OPENED) + "[1,1,1,5]", true},
+        {record(codes::readnotopen), platform::stringtable(IDS_RARE_ERROR) + "[1,21,0,0]", true},
+        {record(codes::openfailed, missing),
          platform::systemtext(missing) + " [1,5,1," + std::to_string(missing) + "]", true},
-        {record(0x01010018, platform::outofmemory()),
-         platform::systemtext(platform::outofmemory()) + " [1,24,1," +
-             std::to_string(platform::outofmemory()) + "]",
-         true},
-        {record(0x01010009, platform::notextnumber()),
-         std::string(lasterrfallback) + " [1,9,1," + std::to_string(platform::notextnumber()) + "]",
-         true},
+        {record(codes::chunkheaderfailed, notext),
+         std::string(lasterrfallback) + " [1,9,1," + std::to_string(notext) + "]", true},
         {record(0x0201ABCD, 0x7FFF), std::string(wavebaderrnum) + " [1,43981,2,32767]", true},
         {record(0x0301ABCD, 0x7FFF), std::string(wavebaderrnum) + " [1,43981,3,32767]", true},
-        {record(0xFF000000 | 0xFF0000 | 0xFFFF, 0xFFFFFFFF),
+        {record(0xFFFFFFFF, 0xFFFFFFFF),
          platform::stringtable(IDS_RARE_ERROR) + "[255,65535,255,4294967295]", true},
     };
     for (const Case& c : cases) {
@@ -87,7 +75,7 @@ TEST(ErrorReportTest, TextOfTheCodeThenSuffix) {
 
 // A text too long for the buffer is cut at a character boundary; the suffix always stays.
 TEST(ErrorReportTest, OverlongTextKeepsTheSuffix) {
-    const std::string ch = platform::twobytechar();
+    const std::string ch = platform::twobytechar;
     const std::string suffix = "[255,65535,255,4294967295]";
     for (std::size_t count : {0u, 1u, 497u, 498u, 499u, 500u, 511u, 512u, 2000u}) {
         std::string text = repeat(ch, count);
@@ -114,24 +102,18 @@ TEST(ErrorReportTest, OverlongTextKeepsTheSuffix) {
 
 // A loaded string that fills the whole buffer loses its tail, not the suffix.
 TEST(ErrorReportTest, OverlongLoadedString) {
-    struct Loader {
-        static int load(void*, unsigned, char* buf, int size) {
-            std::string ch = platform::twobytechar();
-            int length = 0;
-            while (length + static_cast<int>(ch.size()) <= size - 1) {
-                std::memcpy(buf + length, ch.data(), ch.size());
-                length += static_cast<int>(ch.size());
-            }
-            buf[length] = '\0';
-            return length;
-        }
+    auto load = [](void*, unsigned, char* buf, int size) {
+        const std::string ch = platform::twobytechar;
+        std::string text = repeat(ch, static_cast<std::size_t>(size - 1) / ch.size());
+        std::memcpy(buf, text.c_str(), text.size() + 1);
+        return static_cast<int>(text.size());
     };
     char buf[reportsize];
     bool severe = true;
-    ASSERT_TRUE(composereport(record(0x00010007), Loader::load, nullptr, buf, severe));
+    ASSERT_TRUE(composereport(record(codes::badriff), load, nullptr, buf, severe));
     std::string report = buf;
-    EXPECT_FALSE(severe);
+    const std::size_t chsize = platform::twobytechar.size();
     EXPECT_EQ(report.substr(report.size() - 9), "[1,7,0,0]");
-    EXPECT_TRUE(wholechars(report.substr(0, report.size() - 9), platform::twobytechar()));
-    EXPECT_GT(report.size(), reportsize - 1 - 9 - platform::twobytechar().size());
+    EXPECT_TRUE(wholechars(report.substr(0, report.size() - 9), platform::twobytechar));
+    EXPECT_GT(report.size(), reportsize - 1 - chsize);
 }

@@ -2,29 +2,18 @@
 #include "Codes.h"
 #include "FileIo.h"
 #include "PlatformExpect.h"
-#include "WavBuilder.h"
+#include "TempDir.h"
+#include "WavBytes.h"
 #include "WaveSource.h"
 #include "WaveWriter.h"
 
 #include <gtest/gtest.h>
-
-#include <string>
 
 using namespace wav;
 
 namespace {
 
 constexpr std::uint32_t mib = 1024 * 1024;
-
-// The whole canonical file for the given format fields and data.
-std::string canonical(const std::string& body16, const std::string& data, std::uint32_t datasize) {
-    return "RIFF" + le32(datasize + 36) + "WAVE" + chunk("fmt ", body16) +
-           header("data", datasize) + data;
-}
-
-std::string canonical(const std::string& body16, const std::string& data) {
-    return canonical(body16, data, static_cast<std::uint32_t>(data.size()));
-}
 
 // The conversion as the program runs it: open, write only after a successful open, close.
 Result convert(const std::string& input, const std::string& output) {
@@ -41,6 +30,10 @@ Result convert(const std::string& input, const std::string& output) {
 class WaveWriterTest : public ::testing::Test {
 protected:
     TempDir dir;
+    const std::string body8 = pcmbody(1, 8, 8000);
+    const std::string data = samples(100);
+    const std::string input =
+        dir.write("in.wav", riffwave(chunk("fmt ", body8) + chunk("data", data)));
 };
 
 struct FileSizeLimit {
@@ -52,150 +45,115 @@ struct FileSizeLimit {
 } // namespace
 
 // Every layout of the same audio gives the same 44 header bytes: the first 16 "fmt " body bytes
-// as stored (mismatched bytes per second and block align included), nothing else.
+// as stored (mismatched bytes per second and block align included), nothing else; odd data
+// gets no pad byte. An existing longer output is replaced whole; the input is only read.
 TEST_F(WaveWriterTest, CanonicalOutputFromAnyLayout) {
     const std::string body16 = fmtbody(1, 2, 22050, 12345, 3, 16);
     const std::string fmt16 = chunk("fmt ", body16);
-    const std::string data = samples(1000);
     const std::string datachunk = chunk("data", data);
+    const std::string whole = canonical(data, body16);
     struct Case {
         const char* name;
         std::string input;
+        std::string output;
     };
     const Case cases[] = {
-        {"plain", riffwave(fmt16 + datachunk)},
-        {"wrong RIFF size", riffwave(fmt16 + datachunk, 3)},
-        {"fmt body of 18 bytes", riffwave(chunk("fmt ", body16 + "\x16\0") + datachunk)},
+        {"plain", riffwave(fmt16 + datachunk), whole},
+        {"wrong RIFF size", riffwave(fmt16 + datachunk, 3), whole},
+        {"fmt body of 18 bytes", riffwave(chunk("fmt ", body16 + "\x16\0") + datachunk), whole},
         {"fmt body of 40 bytes",
-         riffwave(chunk("fmt ", body16 + std::string(24, '\x7F')) + datachunk)},
-        {"LIST before", riffwave(chunk("LIST", "INFOISFT") + fmt16 + datachunk)},
-        {"fact and LIST between", riffwave(fmt16 + fact(250) + chunk("LIST", "ab") + datachunk)},
-        {"chunks after", riffwave(fmt16 + datachunk + chunk("LIST", "x") + fact(1))},
-        {"data before fmt", riffwave(datachunk + chunk("JUNK", "odd") + fmt16)},
+         riffwave(chunk("fmt ", body16 + std::string(24, '\x7F')) + datachunk), whole},
+        {"LIST before", riffwave(chunk("LIST", "INFOISFT") + fmt16 + datachunk), whole},
+        {"fact and LIST between", riffwave(fmt16 + fact(250) + chunk("LIST", "ab") + datachunk),
+         whole},
+        {"chunks after", riffwave(fmt16 + datachunk + chunk("LIST", "x") + fact(1)), whole},
+        {"data before fmt", riffwave(datachunk + chunk("JUNK", "odd") + fmt16), whole},
+        {"odd data", riffwave(chunk("fmt ", body8) + chunk("data", "abc")),
+         canonical("abc", body8)},
+        {"fact and empty data", riffwave(chunk("fmt ", body8) + fact(5) + chunk("data", "")),
+         canonical("", body8)},
     };
     int index = 0;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        std::string input = dir.write("in" + std::to_string(index) + ".wav", c.input);
-        std::string output = dir.path("out" + std::to_string(index++) + ".wav");
-        Result result = convert(input, output);
-        EXPECT_EQ(result.code, 0u) << std::hex << result.code;
-        EXPECT_EQ(TempDir::read(output), canonical(body16, data));
-        EXPECT_EQ(TempDir::read(input), c.input); // the input is only read
+        std::string in = dir.write("in" + std::to_string(index) + ".wav", c.input);
+        std::string out = dir.write("out" + std::to_string(index++) + ".wav", samples(1000));
+        EXPECT_EQ(convert(in, out).code, 0u);
+        EXPECT_EQ(readfile(out), c.output);
+        EXPECT_EQ(readfile(in), c.input);
     }
 }
 
-TEST_F(WaveWriterTest, SmallDataHasNoPadByte) {
-    const std::string body8 = fmtbody(1, 1, 8000, 8000, 1, 8);
+// Data goes out in blocks of 10 MiB. An input that ends before its declared data keeps the
+// header and the whole blocks before the short one; the RIFF size wraps modulo 2^32.
+TEST_F(WaveWriterTest, DataGoesOutInBlocks) {
+    const std::string body = pcmbody(2, 16, 48000);
+    const std::string data25 = samples(25 * mib, 7);
+    const std::string data15 = data25.substr(0, 15 * mib);
+    struct Case {
+        std::string input;
+        std::uint32_t code;
+        std::string output;
+    };
+    const Case cases[] = {
+        {riffwave(chunk("LIST", "x") + chunk("fmt ", body) + chunk("data", data25)), 0,
+         canonical(data25, body)},
+        {riffwave(chunk("fmt ", body) + header("data", 25 * mib) + data15), codes::readfailed,
+         canonical(data25.substr(0, 10 * mib), body, 25 * mib)},
+        {riffwave(chunk("fmt ", body) + header("data", 0xFFFFFFF0) + "abc"), codes::readfailed,
+         canonical("", body, 0xFFFFFFF0)},
+    };
+    for (const Case& c : cases) {
+        std::string in = dir.write("in.wav", c.input);
+        std::string out = dir.path("out.wav");
+        EXPECT_EQ(convert(in, out).code, c.code);
+        EXPECT_TRUE(readfile(out) == c.output) << c.output.size();
+    }
+}
+
+// Missing inputs and folders, and every name that reaches the open input or a file held open
+// elsewhere: refused with the platform's number, nothing written over.
+TEST_F(WaveWriterTest, NamesThatCannotBeOpenedOrCreated) {
+    const std::string held = dir.write("held.wav", "held");
+    const std::string before = readfile(input);
     struct Case {
         std::string input;
         std::string output;
-        std::uint32_t riffsize;
+        std::uint32_t code;
+        std::uint32_t syserr;
     };
-    const Case cases[] = {
-        {riffwave(chunk("fmt ", body8) + chunk("data", "abc")), canonical(body8, "abc"), 39},
-        {riffwave(chunk("fmt ", body8) + fact(5) + chunk("data", "")), canonical(body8, ""), 36},
+    std::vector<Case> cases = {
+        {dir.path("absent.wav"), dir.path("out.wav"), codes::openfailed, platform::missingfile},
+        {dir.path("absent/in.wav"), dir.path("out.wav"), codes::openfailed,
+         platform::missingfolder},
+        {input, dir.path("absent/out.wav"), codes::createfailed, platform::missingfolder},
+        {input, input, codes::createfailed, platform::sameasinput},
     };
+    std::vector<std::string> aliases = platform::aliases(dir, input);
+    EXPECT_FALSE(aliases.empty());
+    for (const std::string& alias : aliases) {
+        cases.push_back({input, alias, codes::createfailed, platform::sameasinput});
+    }
+    FileHandle holder = platform::openblockscreate ? fileopenread(held.c_str()) : nofile;
+    if (holder != nofile) {
+        cases.push_back({input, held, codes::createfailed, platform::sameasinput});
+    }
     for (const Case& c : cases) {
-        std::string input = dir.write("in.wav", c.input);
-        std::string output = dir.path("out.wav");
-        EXPECT_EQ(convert(input, output).code, 0u);
-        std::string written = TempDir::read(output);
-        EXPECT_EQ(written, c.output);
-        EXPECT_EQ(written.substr(4, 4), le32(c.riffsize));
+        SCOPED_TRACE(c.input + " -> " + c.output);
+        Result result = convert(c.input, c.output);
+        EXPECT_EQ(result.code, c.code);
+        EXPECT_EQ(result.syserr, c.syserr);
     }
-}
-
-// 25 MiB go out in blocks of 10, 10 and 5 MiB.
-TEST_F(WaveWriterTest, CopiesMoreThanOneBlock) {
-    const std::string body = fmtbody(1, 2, 48000, 192000, 4, 16);
-    const std::string data = samples(25 * mib, 7);
-    std::string input = dir.write(
-        "in.wav", riffwave(chunk("LIST", "x") + chunk("fmt ", body) + chunk("data", data)));
-    std::string output = dir.path("out.wav");
-    EXPECT_EQ(convert(input, output).code, 0u);
-    EXPECT_TRUE(TempDir::read(output) == canonical(body, data));
-}
-
-// An input that ends before its declared data keeps the header and the whole blocks before
-// the short one.
-TEST_F(WaveWriterTest, ShortInputLeavesHeaderAndWholeBlocks) {
-    const std::string body = fmtbody(1, 1, 8000, 8000, 1, 8);
-    const std::string data = samples(15 * mib, 3);
-    std::string input =
-        dir.write("in.wav", riffwave(chunk("fmt ", body) + header("data", 25 * mib) + data));
-    std::string output = dir.path("out.wav");
-    Result result = convert(input, output);
-    EXPECT_EQ(result.code, codes::readfailed);
-    EXPECT_TRUE(TempDir::read(output) == canonical(body, data.substr(0, 10 * mib), 25 * mib));
-}
-
-TEST_F(WaveWriterTest, RiffSizeWrapsModulo2To32) {
-    const std::string body = fmtbody(1, 1, 8000, 8000, 1, 8);
-    std::string input =
-        dir.write("in.wav", riffwave(chunk("fmt ", body) + header("data", 0xFFFFFFF0) + "abc"));
-    std::string output = dir.path("out.wav");
-    EXPECT_EQ(convert(input, output).code, codes::readfailed);
-    std::string written = TempDir::read(output);
-    ASSERT_EQ(written.size(), 44u);
-    EXPECT_EQ(written.substr(4, 4), le32(0x14));
-    EXPECT_EQ(written.substr(40, 4), le32(0xFFFFFFF0));
-}
-
-TEST_F(WaveWriterTest, ReplacesAnExistingOutput) {
-    const std::string body = fmtbody(1, 1, 8000, 8000, 1, 8);
-    std::string input = dir.write("in.wav", riffwave(chunk("fmt ", body) + chunk("data", "ab")));
-    std::string output = dir.write("out.wav", samples(100000));
-    EXPECT_EQ(convert(input, output).code, 0u);
-    EXPECT_EQ(TempDir::read(output), canonical(body, "ab"));
-}
-
-TEST_F(WaveWriterTest, OutputInAMissingFolder) {
-    std::string input = dir.write("in.wav", riffwave(pcmfmt(1, 8) + chunk("data", "ab")));
-    std::string output = dir.path("absent") + "/out.wav";
-    Result result = convert(input, output);
-    EXPECT_EQ(result.code, codes::createfailed);
-    EXPECT_EQ(result.syserr, platform::missingfolder());
-    EXPECT_FALSE(TempDir::exists(output));
-}
-
-// Whatever name reaches the open input, it is refused and left as it was.
-TEST_F(WaveWriterTest, OutputNeverOverwritesTheInput) {
-    const std::string bytes = riffwave(chunk("LIST", "keep") + pcmfmt(1, 8) + chunk("data", "ab"));
-    std::string input = dir.write("in.wav", bytes);
-    std::vector<std::string> names = platform::aliases(dir, input);
-    ASSERT_FALSE(names.empty());
-    for (const std::string& name : names) {
-        SCOPED_TRACE(name);
-        Result result = convert(input, name);
-        EXPECT_EQ(result.code, codes::createfailed);
-        EXPECT_EQ(result.syserr, platform::sameasinput());
-        EXPECT_EQ(TempDir::read(input), bytes);
-    }
-}
-
-TEST_F(WaveWriterTest, OutputHeldOpenElsewhere) {
-    if (!platform::openblockscreate()) {
-        GTEST_SKIP() << "no share modes on this platform";
-    }
-    std::string input = dir.write("in.wav", riffwave(pcmfmt(1, 8) + chunk("data", "ab")));
-    std::string output = dir.write("out.wav", "held");
-    FileHandle holder = fileopenread(output.c_str());
-    ASSERT_NE(holder, nofile);
-    Result result = convert(input, output);
     fileclose(holder);
-    EXPECT_EQ(result.code, codes::createfailed);
-    EXPECT_EQ(result.syserr, platform::sameasinput());
-    EXPECT_EQ(TempDir::read(output), "held");
+    EXPECT_EQ(readfile(input), before);
+    EXPECT_EQ(readfile(held), "held");
+    EXPECT_FALSE(fileexists(dir.path("out.wav")));
 }
 
 // Each failing write step records its own code; the output keeps what was written, and a
 // piece that was written in part is continued before the failure counts.
 TEST_F(WaveWriterTest, FailingWritesLeaveWhatWasWritten) {
-    const std::string body = fmtbody(1, 1, 8000, 8000, 1, 8);
-    const std::string data = samples(100);
-    const std::string whole = canonical(body, data);
-    std::string input = dir.write("in.wav", riffwave(chunk("fmt ", body) + chunk("data", data)));
+    const std::string whole = canonical(data, body8);
     struct Case {
         std::uint64_t limit;
         std::uint32_t code;
@@ -216,13 +174,13 @@ TEST_F(WaveWriterTest, FailingWritesLeaveWhatWasWritten) {
             result = convert(input, output);
         }
         EXPECT_EQ(result.code, c.code) << std::hex << result.code;
-        EXPECT_EQ(result.syserr, platform::toolarge());
-        EXPECT_EQ(TempDir::read(output), whole.substr(0, c.limit));
+        EXPECT_EQ(result.syserr, platform::toolarge);
+        EXPECT_EQ(readfile(output), whole.substr(0, c.limit));
     }
 }
 
+// Without the copy buffer nothing is written, but the output was already created (emptied).
 TEST_F(WaveWriterTest, CopyBufferRefused) {
-    std::string input = dir.write("in.wav", riffwave(pcmfmt(1, 8) + chunk("data", "ab")));
     std::string output = dir.write("out.wav", "old");
     Result result;
     {
@@ -231,17 +189,7 @@ TEST_F(WaveWriterTest, CopyBufferRefused) {
         EXPECT_EQ(AllocationLimit::refusals(), 1u);
     }
     EXPECT_EQ(result.code, codes::buffernomemory);
-    EXPECT_EQ(result.syserr, platform::outofmemory());
-    EXPECT_TRUE(TempDir::exists(output));
-    EXPECT_EQ(TempDir::read(output), "");
-}
-
-TEST_F(WaveWriterTest, SourceThatNeverOpened) {
-    WaveSource source;
-    WaveWriter writer;
-    Result result;
-    std::string output = dir.path("out.wav");
-    EXPECT_FALSE(writer.write(result, source, output.c_str()));
-    EXPECT_EQ(result.code, codes::readnotopen);
-    EXPECT_FALSE(TempDir::exists(output));
+    EXPECT_EQ(result.syserr, platform::outofmemory);
+    EXPECT_TRUE(fileexists(output));
+    EXPECT_EQ(readfile(output), "");
 }

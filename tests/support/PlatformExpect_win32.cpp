@@ -1,32 +1,21 @@
 #include "PlatformExpect.h"
 
 #include "StringTexts.h"
-#include "WavBuilder.h"
 
 #include <windows.h>
 
 #include <algorithm>
 #include <cctype>
-#include <cstring>
-#include <vector>
 
 namespace platform {
 
-std::uint32_t missingfile() {
-    return ERROR_FILE_NOT_FOUND;
-}
-std::uint32_t missingfolder() {
-    return ERROR_PATH_NOT_FOUND;
-}
-std::uint32_t sameasinput() {
-    return ERROR_SHARING_VIOLATION;
-}
-std::uint32_t outofmemory() {
-    return ERROR_NOT_ENOUGH_MEMORY;
-}
-std::uint32_t toolarge() {
-    return ERROR_DISK_FULL;
-}
+const std::uint32_t missingfile = ERROR_FILE_NOT_FOUND;
+const std::uint32_t missingfolder = ERROR_PATH_NOT_FOUND;
+const std::uint32_t sameasinput = ERROR_SHARING_VIOLATION;
+const std::uint32_t outofmemory = ERROR_NOT_ENOUGH_MEMORY;
+const std::uint32_t toolarge = ERROR_DISK_FULL;
+const std::uint32_t notextnumber = 0x3FFFFF00;
+const bool openblockscreate = true;
 
 // The share modes refuse the create whatever the spelling of the name.
 std::vector<std::string> aliases(const TempDir&, const std::string& path) {
@@ -35,11 +24,7 @@ std::vector<std::string> aliases(const TempDir&, const std::string& path) {
                    [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
     std::string forward = path;
     std::replace(forward.begin(), forward.end(), '\\', '/');
-    return {path, upper, forward};
-}
-
-bool openblockscreate() {
-    return true;
+    return {upper, forward};
 }
 
 std::string systemtext(std::uint32_t error) {
@@ -50,48 +35,40 @@ std::string systemtext(std::uint32_t error) {
     return std::string(text, length);
 }
 
-std::uint32_t notextnumber() {
-    return 0x3FFFFF00;
-}
-
 namespace {
 
-// The strings come from the test binary's own string table (EngineTestStrings.rc).
+// The strings come from the test executable's own string table.
 int loadresource(void*, unsigned id, char* buf, int size) {
     return LoadStringA(GetModuleHandleA(nullptr), id, buf, size);
 }
 
 } // namespace
 
-StringLoader stringloader() {
-    return loadresource;
-}
+const StringLoader stringloader = loadresource;
 
-// The UTF-8 source text as LoadStringA gives it under the Japanese code page 932 (the tests run
-// with it as the ANSI code page).
-constexpr UINT japanese = 932;
-
+// The UTF-8 source text as LoadStringA gives it under the Japanese code page 932, which the
+// tests run with as the ANSI code page.
 std::string stringtable(unsigned id) {
+    constexpr UINT japanese = 932;
     const char* text = stringtext(id);
     if (text == nullptr) {
         return std::string();
     }
     int wide = MultiByteToWideChar(CP_UTF8, 0, text, -1, nullptr, 0);
-    std::vector<wchar_t> utf16(static_cast<std::size_t>(wide));
-    MultiByteToWideChar(CP_UTF8, 0, text, -1, utf16.data(), wide);
+    std::wstring utf16(static_cast<std::size_t>(wide), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, text, -1, &utf16[0], wide);
     int narrow = WideCharToMultiByte(japanese, 0, utf16.data(), -1, nullptr, 0, nullptr, nullptr);
-    std::vector<char> ansi(static_cast<std::size_t>(narrow));
-    WideCharToMultiByte(japanese, 0, utf16.data(), -1, ansi.data(), narrow, nullptr, nullptr);
-    return std::string(ansi.data());
+    std::string ansi(static_cast<std::size_t>(narrow), '\0');
+    WideCharToMultiByte(japanese, 0, utf16.data(), -1, &ansi[0], narrow, nullptr, nullptr);
+    return ansi.c_str();
 }
 
-std::string twobytechar() {
-    return "\x83\x5C";
-} // katakana so in code page 932: second byte '\'
+const std::string twobytechar = "\x83\x5C"; // katakana so in code page 932: second byte '\'
 
 bool limitfilesize(std::uint64_t) {
     return false;
 }
+
 void unlimitfilesize() {}
 
 } // namespace platform

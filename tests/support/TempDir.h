@@ -1,0 +1,44 @@
+// A fresh folder under the system's temporary folder, removed with everything in it, and
+// whole-file helpers. Names are narrow strings as the programs under test take them (code page
+// 932 on Windows); file times are in the platform's units (ns on POSIX, 100 ns on Windows).
+#ifndef SONORM_TESTS_TEMPDIR_H
+#define SONORM_TESTS_TEMPDIR_H
+
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    const std::string& path() const { return root; }
+    // The folder joined with a relative name (its separators kept as given).
+    std::string path(const std::string& name) const;
+    // Writes bytes as the file name; its path.
+    std::string write(const std::string& name, const std::string& bytes) const;
+    // Creates the folder name, whose parent exists; its path.
+    std::string folder(const std::string& name) const;
+    // A sparse file of size bytes holding the given pieces at their offsets.
+    std::string writesparse(const std::string& name, std::uint64_t size,
+                            const std::vector<std::pair<std::uint64_t, std::string>>& pieces) const;
+    // Names in the folder name (the root when empty), sorted.
+    std::vector<std::string> list(const std::string& name = std::string()) const;
+
+private:
+    static bool makefolder(const std::string& folder); // the platform's part
+    std::string root;
+};
+
+std::string readfile(const std::string& file);
+bool fileexists(const std::string& file);
+std::int64_t modtime(const std::string& file);
+// Sets the access and modification times to backdatedtime(), a moment long past.
+void backdate(const std::string& file);
+std::int64_t backdatedtime();
+
+#endif
