@@ -1,15 +1,20 @@
-// sonorm-cli run as a process over real files: exit statuses, exact output bytes, and that an
-// input is never modified.
-#include "CliTestSupport.h"
+// sonorm-cli run as a process over real files: exit statuses, exact output bytes (the string
+// table in code page 932 on Windows), and that an input is never modified.
 #include "ConsoleIo.h"
-#include "FileSystem.h"
+#include "PlatformExpect.h"
 #include "StringTexts.h"
+#include "TempDir.h"
 #include "TestPlatform.h"
 #include "Version.h"
+#include "WavBytes.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
 #include <nlohmann/json.hpp>
-#include <sstream>
+
+using namespace wav;
 
 namespace {
 
@@ -17,128 +22,118 @@ std::string line(const std::string& text) {
     return text + linebreak;
 }
 
-std::string text(unsigned id) {
-    return nativetext(stringtext(id));
-}
-
-// Splits output into lines without their line breaks.
+// Output split into lines without their line breaks.
 std::vector<std::string> lines(const std::string& output) {
     std::vector<std::string> out;
-    std::size_t pos = 0;
     const std::string lb = linebreak;
-    while (pos < output.size()) {
-        std::size_t end = output.find(lb, pos);
-        if (end == std::string::npos) {
-            end = output.size();
-        }
+    for (std::size_t pos = 0, end; pos < output.size(); pos = end + lb.size()) {
+        end = std::min(output.find(lb, pos), output.size());
         out.push_back(output.substr(pos, end - pos));
-        pos = end + lb.size();
     }
     return out;
 }
 
+std::string report(unsigned id, const std::string& suffix) {
+    return platform::stringtable(id) + suffix;
+}
+
+// The report of a missing input: the system's text as it is; in a batch line without breaks.
+std::string missingreport(bool batch) {
+    std::string text = platform::systemtext(platform::missingfile) + " [1,5,1," +
+                       std::to_string(platform::missingfile) + "]";
+    if (batch) {
+        auto isbreak = [](char c) { return c == '\r' || c == '\n'; };
+        text.erase(std::remove_if(text.begin(), text.end(), isbreak), text.end());
+    }
+    return text;
+}
+
+// Every file of the folder with its bytes and modification time.
+std::map<std::string, std::pair<std::string, std::int64_t>> snapshot(const TempDir& dir) {
+    std::map<std::string, std::pair<std::string, std::int64_t>> files;
+    for (const std::string& name : dir.list()) {
+        files[name] = {readfile(dir.path(name)), modtime(dir.path(name))};
+    }
+    return files;
+}
+
 class Contract : public ::testing::Test {
 protected:
-    TempFolder folder;
+    TempDir dir;
     std::string d = samples(4001);
-    std::string good = decoratedwav(d);
+    std::string good = decorated(d);
+    std::string in = dir.write("in.wav", good);
 };
 
-TEST_F(Contract, SuccessPrintsNothingAndWritesTheCanonicalFile) {
-    std::string in = folder.file("in.wav");
-    std::string out = folder.file("out.wav");
-    writefile(in, good);
+TEST_F(Contract, SingleFormPrintsNothingOnSuccess) {
     backdate(in);
-    writefile(out, std::string(100000, 'z')); // an existing output is replaced
-
+    std::string out = dir.write("out.wav", std::string(100000, 'z')); // replaced
     ProcessResult r = runtool({in, out});
-
     EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.out, "");
-    EXPECT_EQ(r.err, "");
-    EXPECT_EQ(readfile(out), canonicalwav(d));
+    EXPECT_EQ(r.out + r.err, "");
+    EXPECT_EQ(readfile(out), canonical(d));
+    EXPECT_NE(modtime(out), backdatedtime());
+
+    r = runtool({"--keep-times", in, out});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(modtime(out), backdatedtime());
+
+    dir.write("out.wav", "mine");
+    r = runtool({"-n", "-q", in, out});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out + r.err, "");
+    EXPECT_EQ(readfile(out), "mine");
     EXPECT_EQ(readfile(in), good);
     EXPECT_EQ(modtime(in), backdatedtime());
 }
 
-TEST_F(Contract, FailuresPrintTheReportAndExitOne) {
-    struct Case {
-        std::string name;
-        std::string bytes;
-        std::string report;
-    };
-    const std::vector<Case> cases = {
-        {"riff.wav", "riff" + good.substr(4), text(IDS_BAD_RIFF) + "[1,7,0,0]"},
-        {"wave.wav", good.substr(0, 8) + "AVI " + good.substr(12),
-         text(IDS_BAD_WAVE) + "[1,8,0,0]"},
-        {"float.wav", WavBuilder().fmt(2, 44100, 32, 3).data(d).bytes(),
-         text(IDS_PCM_ONLY) + "[1,13,0,0]"},
-        {"three.wav", WavBuilder().fmt(3).data(d).bytes(), text(IDS_BAD_CHANNELS) + "[1,14,0,0]"},
-        {"bits.wav", WavBuilder().fmt(2, 44100, 12).data(d).bytes(),
-         text(IDS_BAD_BITS) + "[1,15,0,0]"},
-        {"empty.wav", WavBuilder().fmt().data("").bytes(),
-         text(IDS_BAD_SAMPLE_COUNT) + "[1,17,0,0]"},
-    };
-    for (const Case& c : cases) {
-        std::string in = folder.file(c.name);
-        writefile(in, c.bytes);
-        backdate(in);
-        std::string out = folder.file("out-" + c.name);
-        ProcessResult r = runtool({in, out});
-        EXPECT_EQ(r.status, 1) << c.name;
-        EXPECT_EQ(r.out, "") << c.name;
-        EXPECT_EQ(r.err, line(c.report)) << c.name;
-        EXPECT_FALSE(fileexists(out)) << c.name; // nothing is created for a rejected input
-        EXPECT_EQ(readfile(in), c.bytes) << c.name;
-        EXPECT_EQ(modtime(in), backdatedtime()) << c.name;
-    }
-}
-
-TEST_F(Contract, AMissingInputGivesTheSystemText) {
-    ProcessResult r = runtool({folder.file("missing.wav"), folder.file("out.wav")});
-    EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.err, line(missingfilereport()));
-    EXPECT_FALSE(fileexists(folder.file("out.wav")));
-}
-
-TEST_F(Contract, TheInputByAnotherSpellingIsNeverWritten) {
-    std::string in = folder.file("in.wav");
-    writefile(in, good);
-    backdate(in);
-    ProcessResult r = runtool({in, otherspelling(in)});
-    EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.err,
-              line(text(IDS_NOT_OPENED) + "[1,1,1," + std::to_string(sameopenfileerror()) + "]"));
-    EXPECT_EQ(readfile(in), good);
-    EXPECT_EQ(modtime(in), backdatedtime());
-}
-
-TEST_F(Contract, TheStartButtonChecksExitTwo) {
-    std::string in = folder.file("in.wav");
-    writefile(in, good);
+// Refusals: the report on stderr, nothing on stdout, exit 1 (the file failed) or 2 (usage),
+// nothing created and no file touched. Every other name of the input is refused as output.
+TEST_F(Contract, RefusalsPrintTheReportAndChangeNothing) {
     struct Case {
         std::vector<std::string> args;
+        int status;
         std::string err;
     };
-    const std::vector<Case> cases = {
-        {{"", folder.file("o.wav")}, line(text(IDS_NEED_FILE_NAMES))},
-        {{in, ""}, line(text(IDS_NEED_FILE_NAMES))},
-        {{"", ""}, line(text(IDS_NEED_FILE_NAMES))},
-        {{in, in}, line(text(IDS_SAME_FILE_NAMES))},
+    const std::string out = dir.path("out.wav");
+    const std::string floatfmt = chunk("fmt ", fmtbody(3, 2, 44100, 352800, 8, 32));
+    const std::string need = line(platform::stringtable(IDS_NEED_FILE_NAMES));
+    const std::string usage = "usage: sonorm-cli INPUT OUTPUT"; // within the usage text
+    std::vector<Case> cases = {
+        {{dir.write("riff.wav", "riff" + good.substr(4)), out},
+         1,
+         line(report(IDS_BAD_RIFF, "[1,7,0,0]"))},
+        {{dir.write("float.wav", riffwave(floatfmt + chunk("data", d))), out},
+         1,
+         line(report(IDS_PCM_ONLY, "[1,13,0,0]"))},
+        {{dir.write("empty.wav", riffwave(pcmfmt() + chunk("data", ""))), out},
+         1,
+         line(report(IDS_BAD_SAMPLE_COUNT, "[1,17,0,0]"))},
+        {{dir.path("missing.wav"), out}, 1, line(missingreport(false))},
+        {{"", out}, 2, need},
+        {{in, ""}, 2, need},
+        {{in, in}, 2, line(platform::stringtable(IDS_SAME_FILE_NAMES))},
+        {{}, 2, usage},
+        {{in, "b", "c"}, 2, usage},
     };
+    const std::string busy = "[1,1,1," + std::to_string(platform::sameasinput) + "]";
+    for (const std::string& alias : platform::aliases(dir, in)) {
+        cases.push_back({{in, alias}, 1, line(report(IDS_NOT_OPENED, busy))});
+    }
+    for (const std::string& name : dir.list()) {
+        backdate(dir.path(name));
+    }
+    const auto before = snapshot(dir);
     for (const Case& c : cases) {
         ProcessResult r = runtool(c.args);
-        EXPECT_EQ(r.status, 2);
+        EXPECT_EQ(r.status, c.status) << c.err;
         EXPECT_EQ(r.out, "");
-        EXPECT_EQ(r.err, c.err);
-    }
-    EXPECT_EQ(readfile(in), good);
-    for (const std::vector<std::string>& args :
-         std::vector<std::vector<std::string>>{{}, {in}, {in, "b", "c"}, {"--what", in, "b"}}) {
-        ProcessResult r = runtool(args);
-        EXPECT_EQ(r.status, 2);
-        EXPECT_EQ(r.out, "");
-        EXPECT_NE(r.err.find("usage: sonorm-cli INPUT OUTPUT"), std::string::npos) << r.err;
+        if (c.err == usage) {
+            EXPECT_NE(r.err.find(usage), std::string::npos) << r.err;
+        } else {
+            EXPECT_EQ(r.err, c.err);
+        }
+        EXPECT_EQ(snapshot(dir), before);
     }
 }
 
@@ -150,137 +145,89 @@ TEST_F(Contract, VersionAndHelp) {
     ProcessResult h = runtool({"--help"});
     EXPECT_EQ(h.status, 0);
     EXPECT_EQ(h.err, "");
-    for (const char* option :
-         {"-o, --output-dir", "-r, --recursive", "--in-place", "--backup", "--check", "--json",
-          "--keep-times", "-n, --no-clobber", "-j, --jobs", "-q, --quiet", "Exit status"}) {
+    for (const char* option : {"-o, --output-dir", "--in-place", "--check", "Exit status"}) {
         EXPECT_NE(h.out.find(option), std::string::npos) << option;
     }
 }
 
-TEST_F(Contract, KeepTimesAndNoClobberInTheSingleForm) {
-    std::string in = folder.file("in.wav");
-    std::string out = folder.file("out.wav");
-    writefile(in, good);
-    backdate(in);
-    ProcessResult r = runtool({"--keep-times", in, out});
-    EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(modtime(out), backdatedtime());
-    writefile(out, "mine");
-    r = runtool({"-n", "-q", in, out});
-    EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.err, "");
-    EXPECT_EQ(readfile(out), "mine");
-}
-
-class Batch : public Contract {};
-
-TEST_F(Batch, MixedInputsGoOnAfterFailuresAndReportInInputOrder) {
-    std::vector<std::string> args = {"-o", folder.file("out"), "-j", "2"};
-    std::vector<std::string> expectederr;
+TEST_F(Contract, BatchGoesOnAfterFailuresAndReportsInInputOrder) {
+    std::vector<std::string> args = {"-o", dir.path("out"), "-j", "2"};
+    std::vector<std::string> expected;
+    auto content = [](int i) { return samples(1000 + 5000 * (i % 4), i); };
     for (int i = 0; i < 12; ++i) {
-        std::string name = folder.file("f" + std::to_string(10 + i) + ".wav");
-        if (i % 3 == 1) {
-            writefile(name, "RIFX" + good.substr(4));
-            expectederr.push_back(name + ": " + text(IDS_BAD_RIFF) + "[1,7,0,0]");
-        } else {
-            writefile(name, decoratedwav(samples(1000 + 5000 * (i % 4), i)));
-        }
-        args.push_back(name);
-    }
-    std::string missing = folder.file("missing.wav");
-    args.push_back(missing);
-    std::string oneline = missingfilereport();
-    for (const char* lb : {"\r", "\n"}) {
-        for (std::size_t p; (p = oneline.find(lb)) != std::string::npos;) {
-            oneline.erase(p, 1);
+        bool bad = i % 3 == 1;
+        std::string name = "f" + std::to_string(10 + i) + ".wav";
+        args.push_back(dir.write(name, bad ? "RIFX" + good.substr(4) : decorated(content(i))));
+        if (bad) {
+            expected.push_back(args.back() + ": " + report(IDS_BAD_RIFF, "[1,7,0,0]"));
         }
     }
-    expectederr.push_back(missing + ": " + oneline);
+    args.push_back(dir.path("missing.wav"));
+    expected.push_back(args.back() + ": " + missingreport(true));
 
     ProcessResult r = runtool(args);
 
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.out, "");
     std::vector<std::string> got = lines(r.err);
-    ASSERT_EQ(got.size(), expectederr.size() + 1) << r.err;
-    EXPECT_EQ(std::vector<std::string>(got.begin(), got.end() - 1), expectederr);
-    EXPECT_EQ(got.back().rfind("sonorm-cli: 8 converted, 5 failed, 0 skipped", 0), 0u)
-        << got.back();
+    ASSERT_EQ(got.size(), expected.size() + 1) << r.err;
+    EXPECT_EQ(std::vector<std::string>(got.begin(), got.end() - 1), expected);
+    EXPECT_EQ(got.back().rfind("sonorm-cli: 8 converted, 5 failed, 0 skipped", 0), 0u) << r.err;
     for (int i = 0; i < 12; ++i) {
-        std::string name = "f" + std::to_string(10 + i) + ".wav";
-        std::string out = folder.file("out/" + name);
-        if (i % 3 == 1) {
-            EXPECT_FALSE(fileexists(out)) << name;
-        } else {
-            EXPECT_EQ(readfile(out), canonicalwav(samples(1000 + 5000 * (i % 4), i))) << name;
-        }
+        std::string out = dir.path("out/f" + std::to_string(10 + i) + ".wav");
+        EXPECT_EQ(readfile(out), i % 3 == 1 ? "" : canonical(content(i))) << out;
     }
-    EXPECT_EQ(folder.list("out").size(), 8u); // no temporary file left
+    EXPECT_EQ(dir.list("out").size(), 8u); // no temporary file left
 }
 
-TEST_F(Batch, AllGoodExitsZeroAndQuietPrintsNothing) {
-    ASSERT_TRUE(makefolder(folder.file("tree")));
-    ASSERT_TRUE(makefolder(folder.file("tree/sub")));
-    writefile(folder.file("tree/a.wav"), good);
-    writefile(folder.file("tree/sub/b.WAV"), good);
-    writefile(folder.file("tree/sub/readme.txt"), "text");
-    backdate(folder.file("tree/a.wav"));
+TEST_F(Contract, RecursiveQuietBatchKeepsTimes) {
+    dir.folder("tree");
+    dir.folder("tree/sub");
+    backdate(dir.write("tree/a.wav", good));
+    dir.write("tree/sub/b.WAV", good);
+    dir.write("tree/sub/readme.txt", "text");
     ProcessResult r =
-        runtool({"-q", "-r", "--keep-times", "-o", folder.file("out"), folder.file("tree")});
+        runtool({"-q", "-r", "--keep-times", "-o", dir.path("out"), dir.path("tree")});
     EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.out, "");
-    EXPECT_EQ(r.err, "");
-    EXPECT_EQ(readfile(folder.file("out/a.wav")), canonicalwav(d));
-    EXPECT_EQ(readfile(folder.file("out/sub/b.WAV")), canonicalwav(d));
-    EXPECT_FALSE(fileexists(folder.file("out/sub/readme.txt")));
-    EXPECT_EQ(modtime(folder.file("out/a.wav")), backdatedtime());
+    EXPECT_EQ(r.out + r.err, "");
+    EXPECT_EQ(readfile(dir.path("out/a.wav")), canonical(d));
+    EXPECT_EQ(readfile(dir.path("out/sub/b.WAV")), canonical(d));
+    EXPECT_EQ(dir.list("out/sub"), std::vector<std::string>{"b.WAV"});
+    EXPECT_EQ(modtime(dir.path("out/a.wav")), backdatedtime());
 }
 
-TEST_F(Batch, CollisionsAreReportedAndInputsNeverOverwritten) {
-    ASSERT_TRUE(makefolder(folder.file("x")));
-    writefile(folder.file("a.wav"), good);
-    writefile(folder.file("x/a.wav"), good);
-    backdate(folder.file("a.wav"));
-    // Into the inputs' own folder: every output would be its input.
-    ProcessResult r = runtool({"-o", folder.path(), folder.file("a.wav")});
+// Batch outputs never replace an input, each other, or (with -n) an existing file.
+TEST_F(Contract, BatchCollisionsAndNoClobber) {
+    dir.folder("x");
+    std::string other = dir.write("x/in.wav", good);
+    std::string b = dir.write("b.wav", good);
+    backdate(in);
+    // Into the inputs' own folder: the output would be the input.
+    ProcessResult r = runtool({"-o", dir.path(), in});
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("input itself"), std::string::npos) << r.err;
-    EXPECT_EQ(readfile(folder.file("a.wav")), good);
-    EXPECT_EQ(modtime(folder.file("a.wav")), backdatedtime());
+    EXPECT_EQ(readfile(in), good);
+    EXPECT_EQ(modtime(in), backdatedtime());
 
-    r = runtool({"-o", folder.file("out"), folder.file("a.wav"), folder.file("x/a.wav")});
+    dir.folder("out");
+    dir.write("out/b.wav", "older");
+    r = runtool({"-n", "-o", dir.path("out"), in, other, b});
     EXPECT_EQ(r.status, 1);
     std::vector<std::string> got = lines(r.err);
-    ASSERT_EQ(got.size(), 2u) << r.err;
-    EXPECT_EQ(got[0].rfind(folder.file("x/a.wav") + ": same output", 0), 0u) << got[0];
+    ASSERT_EQ(got.size(), 3u) << r.err;
+    EXPECT_EQ(got[0].rfind(other + ": same output", 0), 0u) << got[0];
+    EXPECT_EQ(got[1].rfind(b + ": skipped: output exists", 0), 0u) << got[1];
+    EXPECT_NE(got[2].find("1 converted, 1 failed, 1 skipped"), std::string::npos) << got[2];
+    EXPECT_EQ(readfile(dir.path("out/in.wav")), canonical(d));
+    EXPECT_EQ(readfile(dir.path("out/b.wav")), "older");
 }
 
-TEST_F(Batch, NoClobberSkipsExistingOutputs) {
-    writefile(folder.file("a.wav"), good);
-    writefile(folder.file("b.wav"), good);
-    ASSERT_TRUE(makefolder(folder.file("out")));
-    writefile(folder.file("out/a.wav"), "older");
-    ProcessResult r =
-        runtool({"-n", "-o", folder.file("out"), folder.file("a.wav"), folder.file("b.wav")});
-    EXPECT_EQ(r.status, 0);
-    std::vector<std::string> got = lines(r.err);
-    ASSERT_EQ(got.size(), 2u) << r.err;
-    EXPECT_EQ(got[0].rfind(folder.file("a.wav") + ": skipped: output exists", 0), 0u) << got[0];
-    EXPECT_NE(got[1].find("1 converted, 0 failed, 1 skipped"), std::string::npos) << got[1];
-    EXPECT_EQ(readfile(folder.file("out/a.wav")), "older");
-    EXPECT_EQ(readfile(folder.file("out/b.wav")), canonicalwav(d));
-}
-
-TEST_F(Batch, InPlaceRewritesKeepsBackupsAndSkipsCanonicalFiles) {
-    std::string a = folder.file("a.wav");
-    std::string done = folder.file("done.wav");
-    std::string bad = folder.file("bad.wav");
-    writefile(a, good);
-    writefile(done, canonicalwav(d));
-    writefile(bad, "RIFF");
-    backdate(a);
+TEST_F(Contract, InPlaceRewritesKeepsBackupsAndSkipsCanonicalFiles) {
+    std::string done = dir.write("done.wav", canonical(d));
+    std::string bad = dir.write("bad.wav", "RIFF");
+    backdate(in);
     backdate(done);
-    ProcessResult r = runtool({"--in-place", "--backup", ".orig", "--keep-times", a, done, bad});
+    ProcessResult r = runtool({"--in-place", "--backup", ".orig", "--keep-times", in, done, bad});
     EXPECT_EQ(r.status, 1);
     std::vector<std::string> got = lines(r.err);
     ASSERT_EQ(got.size(), 2u) << r.err;
@@ -288,64 +235,53 @@ TEST_F(Batch, InPlaceRewritesKeepsBackupsAndSkipsCanonicalFiles) {
     EXPECT_NE(got[1].find("1 converted, 1 failed, 0 skipped, 1 already canonical"),
               std::string::npos)
         << got[1];
-    EXPECT_EQ(readfile(a), canonicalwav(d));
-    EXPECT_EQ(modtime(a), backdatedtime());
-    EXPECT_EQ(readfile(a + ".orig"), good);
-    EXPECT_EQ(readfile(done), canonicalwav(d));
+    EXPECT_EQ(readfile(in), canonical(d));
+    EXPECT_EQ(modtime(in), backdatedtime());
+    EXPECT_EQ(readfile(in + ".orig"), good);
+    EXPECT_EQ(readfile(done), canonical(d));
     EXPECT_EQ(modtime(done), backdatedtime());
     EXPECT_EQ(readfile(bad), "RIFF");
-    EXPECT_EQ(folder.list(),
-              (std::vector<std::string>{"a.wav", "a.wav.orig", "bad.wav", "done.wav"}));
+    EXPECT_EQ(dir.list(),
+              (std::vector<std::string>{"bad.wav", "done.wav", "in.wav", "in.wav.orig"}));
 }
 
-TEST_F(Batch, CheckDescribesFilesAndWritesNothing) {
-    writefile(folder.file("a.wav"), good);
-    writefile(folder.file("c.wav"), canonicalwav(d));
-    writefile(folder.file("r.wav"), "RIFX" + good.substr(4));
-    std::vector<std::string> before = folder.list();
-    ProcessResult r = runtool(
-        {"-q", "--check", folder.file("a.wav"), folder.file("c.wav"), folder.file("r.wav")});
+// --check describes each file and writes nothing; --json gives one parsable object per line,
+// in input order also with -j 2.
+TEST_F(Contract, CheckDescribesFilesAndWritesNothing) {
+    std::string c = dir.write("c.wav", canonical(d));
+    std::string bad = dir.write("r.wav", "RIFX" + good.substr(4));
+    const auto before = snapshot(dir);
+    ProcessResult r = runtool({"-q", "--check", in, c, bad});
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err, "");
-    std::vector<std::string> got = lines(r.out);
-    ASSERT_EQ(got.size(), 3u) << r.out;
-    EXPECT_EQ(got[0], folder.file("a.wav") +
-                          ": ok: PCM, 2 channels, 16 bits, 44100 Hz, 1000 samples, 4001 data "
-                          "bytes; drops LIST (8 bytes), fact (4 bytes), 2 extra fmt bytes");
-    EXPECT_EQ(got[1], folder.file("c.wav") +
-                          ": ok: PCM, 2 channels, 16 bits, 44100 Hz, 1000 samples, 4001 data "
-                          "bytes; drops nothing; already canonical");
-    EXPECT_EQ(got[2], folder.file("r.wav") + ": fails: " + text(IDS_BAD_RIFF) + "[1,7,0,0]");
-    EXPECT_EQ(folder.list(), before);
+    const std::string numbers =
+        ": ok: PCM, 2 channels, 16 bits, 44100 Hz, 1000 samples, 4001 data bytes; drops ";
+    EXPECT_EQ(lines(r.out), (std::vector<std::string>{
+                                in + numbers + "LIST (8 bytes), fact (4 bytes), 2 extra fmt bytes",
+                                c + numbers + "nothing; already canonical",
+                                bad + ": fails: " + report(IDS_BAD_RIFF, "[1,7,0,0]"),
+                            }));
+    EXPECT_EQ(runtool({"--check", in, c}).status, 0);
 
-    r = runtool({"--check", folder.file("a.wav"), folder.file("c.wav")});
-    EXPECT_EQ(r.status, 0);
-}
-
-TEST_F(Batch, CheckJsonIsOneObjectPerLine) {
-    writefile(folder.file("a.wav"), good);
-    writefile(folder.file("r.wav"), "RIFX" + good.substr(4));
-    ProcessResult r =
-        runtool({"--check", "--json", "-j", "2", folder.file("a.wav"), folder.file("r.wav")});
+    r = runtool({"--check", "--json", "-j", "2", in, bad});
     EXPECT_EQ(r.status, 1);
     std::vector<std::string> got = lines(r.out);
     ASSERT_EQ(got.size(), 2u) << r.out;
     nlohmann::json a = nlohmann::json::parse(got[0]);
-    EXPECT_EQ(a["ok"], true);
-    EXPECT_EQ(a["canonical"], false);
-    EXPECT_EQ(a["channels"], 2);
-    EXPECT_EQ(a["bits"], 16);
-    EXPECT_EQ(a["rate"], 44100);
-    EXPECT_EQ(a["samples"], 1000);
-    EXPECT_EQ(a["datasize"], 4001);
+    const nlohmann::json expected = {{"ok", true},       {"canonical", false}, {"channels", 2},
+                                     {"bits", 16},       {"rate", 44100},      {"samples", 1000},
+                                     {"datasize", 4001}, {"fmtextra", 2}};
+    for (const auto& [key, value] : expected.items()) {
+        EXPECT_EQ(a[key], value) << key;
+    }
     ASSERT_EQ(a["dropped"].size(), 2u);
     EXPECT_EQ(a["dropped"][0]["id"], "LIST");
     EXPECT_EQ(a["dropped"][1]["id"], "fact");
-    EXPECT_EQ(a["fmtextra"], 2);
-    nlohmann::json bad = nlohmann::json::parse(got[1]);
-    EXPECT_EQ(bad["ok"], false);
-    EXPECT_EQ(bad["code"], 0x00010007);
-    EXPECT_EQ(bad["report"], std::string(stringtext(IDS_BAD_RIFF)) + "[1,7,0,0]");
+    nlohmann::json b = nlohmann::json::parse(got[1]);
+    EXPECT_EQ(b["ok"], false);
+    EXPECT_EQ(b["code"], 0x00010007);
+    EXPECT_EQ(b["report"], std::string(stringtext(IDS_BAD_RIFF)) + "[1,7,0,0]");
+    EXPECT_EQ(snapshot(dir), before);
 }
 
 } // namespace

@@ -1,28 +1,12 @@
 #include "TestPlatform.h"
 
 #include "FileSystem.h"
+#include "TempDir.h"
 
 #include <stdexcept>
-#include <thread>
 #include <windows.h>
 
 namespace {
-
-constexpr long long backdatedfiletime = 126444672000000000LL; // 2001-09-09
-constexpr int wordbits = 32;
-
-std::string convert(const std::string& text, UINT from, UINT to) {
-    if (text.empty()) {
-        return text;
-    }
-    int wide = MultiByteToWideChar(from, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring w(static_cast<std::size_t>(wide), L'\0');
-    MultiByteToWideChar(from, 0, text.data(), static_cast<int>(text.size()), &w[0], wide);
-    int narrow = WideCharToMultiByte(to, 0, w.data(), wide, nullptr, 0, nullptr, nullptr);
-    std::string out(static_cast<std::size_t>(narrow), '\0');
-    WideCharToMultiByte(to, 0, w.data(), wide, &out[0], narrow, nullptr, nullptr);
-    return out;
-}
 
 // Quotes one argument for the C runtime's command-line parser.
 std::string quote(const std::string& arg) {
@@ -48,14 +32,6 @@ std::string quote(const std::string& arg) {
     return out + "\"";
 }
 
-void readall(HANDLE pipe, std::string& sink) {
-    char buf[4096];
-    DWORD got = 0;
-    while (ReadFile(pipe, buf, sizeof buf, &got, nullptr) && got > 0) {
-        sink.append(buf, got);
-    }
-}
-
 } // namespace
 
 std::string toolpath() {
@@ -67,127 +43,39 @@ std::string toolpath() {
     return fsjoin(fsdirname(std::string(self, length)), "sonorm-cli.exe");
 }
 
+// Standard output and error go to files, read once the tool has ended.
 ProcessResult runtool(const std::vector<std::string>& args) {
     std::string tool = toolpath();
     std::string line = quote(tool);
     for (const std::string& arg : args) {
         line += " " + quote(arg);
     }
+    TempDir capture;
     SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
-    HANDLE outread, outwrite, errread, errwrite;
-    if (!CreatePipe(&outread, &outwrite, &inherit, 0) ||
-        !CreatePipe(&errread, &errwrite, &inherit, 0)) {
-        throw std::runtime_error("CreatePipe failed");
-    }
-    SetHandleInformation(outread, HANDLE_FLAG_INHERIT, 0);
-    SetHandleInformation(errread, HANDLE_FLAG_INHERIT, 0);
+    auto create = [&](const std::string& name) {
+        return CreateFileA(name.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    };
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
     startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-    startup.hStdOutput = outwrite;
-    startup.hStdError = errwrite;
+    startup.hStdOutput = create(capture.path("out"));
+    startup.hStdError = create(capture.path("err"));
     PROCESS_INFORMATION process{};
-    std::string mutableline = line;
-    BOOL started = CreateProcessA(tool.c_str(), &mutableline[0], nullptr, nullptr, TRUE, 0, nullptr,
+    BOOL started = CreateProcessA(tool.c_str(), &line[0], nullptr, nullptr, TRUE, 0, nullptr,
                                   nullptr, &startup, &process);
-    CloseHandle(outwrite);
-    CloseHandle(errwrite);
+    CloseHandle(startup.hStdOutput);
+    CloseHandle(startup.hStdError);
     if (!started) {
-        CloseHandle(outread);
-        CloseHandle(errread);
         throw std::runtime_error("cannot start " + tool);
     }
-    ProcessResult result;
-    std::thread errreader([&] { readall(errread, result.err); });
-    readall(outread, result.out);
-    errreader.join();
     WaitForSingleObject(process.hProcess, INFINITE);
     DWORD code = 0;
     GetExitCodeProcess(process.hProcess, &code);
-    result.status = static_cast<int>(code);
     CloseHandle(process.hProcess);
     CloseHandle(process.hThread);
-    CloseHandle(outread);
-    CloseHandle(errread);
-    return result;
-}
-
-std::string makeuniquefolder() {
-    char base[MAX_PATH];
-    DWORD length = GetTempPathA(MAX_PATH, base);
-    std::string root(base, length);
-    for (unsigned attempt = 0;; ++attempt) {
-        std::string candidate =
-            fsjoin(root, "sonorm-cli-test-" + std::to_string(GetCurrentProcessId()) + "-" +
-                             std::to_string(GetTickCount()) + "-" + std::to_string(attempt));
-        if (CreateDirectoryA(candidate.c_str(), nullptr)) {
-            return candidate;
-        }
-        if (GetLastError() != ERROR_ALREADY_EXISTS) {
-            throw std::runtime_error("cannot create a temporary folder");
-        }
-    }
-}
-
-void removetree(const std::string& folder) {
-    std::vector<std::string> names;
-    if (fslistdir(folder, names)) {
-        for (const std::string& name : names) {
-            std::string path = fsjoin(folder, name);
-            FileStat st;
-            fsstat(path, st, false);
-            SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-            if (st.isdir) {
-                removetree(path);
-            } else {
-                DeleteFileA(path.c_str());
-            }
-        }
-    }
-    RemoveDirectoryA(folder.c_str());
-}
-
-bool makefolder(const std::string& folder) {
-    return CreateDirectoryA(folder.c_str(), nullptr);
-}
-
-std::string nativetext(const std::string& utf8) {
-    return convert(utf8, CP_UTF8, CP_ACP);
-}
-
-std::string missingfilereport() {
-    char buf[512];
-    DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                                  nullptr, ERROR_FILE_NOT_FOUND, 0x400, buf, sizeof buf, nullptr);
-    return std::string(buf, length) + " [1,5,1,2]";
-}
-
-std::string otherspelling(const std::string& name) {
-    std::string upper = name;
-    CharUpperBuffA(&upper[0], static_cast<DWORD>(upper.size()));
-    return upper;
-}
-
-unsigned sameopenfileerror() {
-    return ERROR_SHARING_VIOLATION;
-}
-
-long long backdatedtime() {
-    return backdatedfiletime;
-}
-
-void setmodtime(const std::string& name, long long time) {
-    HANDLE h = CreateFileA(name.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr,
-                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE) {
-        return;
-    }
-    FILETIME t;
-    t.dwLowDateTime = static_cast<DWORD>(static_cast<unsigned long long>(time));
-    t.dwHighDateTime = static_cast<DWORD>(static_cast<unsigned long long>(time) >> wordbits);
-    SetFileTime(h, nullptr, &t, &t);
-    CloseHandle(h);
+    return {static_cast<int>(code), readfile(capture.path("out")), readfile(capture.path("err"))};
 }
 
 unsigned unusualmode() {

@@ -1,9 +1,12 @@
 // The Windows build expands wildcard operands itself (the command prompt does not), stepping
 // double-byte file names correctly.
-#include "CliTestSupport.h"
+#include "TempDir.h"
 #include "TestPlatform.h"
+#include "WavBytes.h"
 
 #include <gtest/gtest.h>
+
+using namespace wav;
 
 namespace {
 
@@ -11,39 +14,39 @@ namespace {
 const std::string so = "\x83\x5C";
 
 TEST(Wildcards, StarAndQuestionMarkMatchLongNamesOnly) {
-    TempFolder folder;
+    TempDir dir;
     std::string d = samples(100);
     for (const char* name : {"x1.wav", "x2.WAV", "x10.wav", "y.wave", "z.txt"}) {
-        writefile(folder.file(name), decoratedwav(d));
+        dir.write(name, decorated(d));
     }
-    ProcessResult r = runtool({"-q", "-o", folder.file("star"), folder.file("*.wav")});
+    ProcessResult r = runtool({"-q", "-o", dir.path("star"), dir.path("*.wav")});
     EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(folder.list("star"), (std::vector<std::string>{"x1.wav", "x10.wav", "x2.WAV"}));
+    EXPECT_EQ(dir.list("star"), (std::vector<std::string>{"x1.wav", "x10.wav", "x2.WAV"}));
 
-    r = runtool({"-q", "-o", folder.file("one"), folder.file("x?.wav")});
+    r = runtool({"-q", "-o", dir.path("one"), dir.path("x?.wav")});
     EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(folder.list("one"), (std::vector<std::string>{"x1.wav", "x2.WAV"}));
-    EXPECT_EQ(readfile(folder.file("one\\x1.wav")), canonicalwav(d));
+    EXPECT_EQ(dir.list("one"), (std::vector<std::string>{"x1.wav", "x2.WAV"}));
+    EXPECT_EQ(readfile(dir.path("one\\x1.wav")), canonical(d));
 
     // A pattern without a match stays as it is and fails as a missing file.
-    r = runtool({"-q", "-o", folder.file("none"), folder.file("nothing*.wav")});
+    r = runtool({"-q", "-o", dir.path("none"), dir.path("nothing*.wav")});
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("[1,5,1,"), std::string::npos) << r.err;
 }
 
 TEST(Wildcards, DoubleByteNamesKeepTheirTrailBytes) {
-    TempFolder folder;
+    TempDir dir;
     std::string d = samples(100);
-    ASSERT_TRUE(makefolder(folder.file(so)));
-    writefile(folder.file(so + "\\" + so + ".wav"), decoratedwav(d));
-    ProcessResult r = runtool({"-q", "-o", folder.file("out"), folder.file(so + "\\*.wav")});
+    dir.folder(so);
+    dir.write(so + "\\" + so + ".wav", decorated(d));
+    ProcessResult r = runtool({"-q", "-o", dir.path("out"), dir.path(so + "\\*.wav")});
     EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(readfile(folder.file("out\\" + so + ".wav")), canonicalwav(d));
+    EXPECT_EQ(readfile(dir.path("out\\" + so + ".wav")), canonical(d));
 
     // The single-file form with a wildcard that names exactly one input.
-    r = runtool({folder.file(so + "\\*.wav"), folder.file("single.wav")});
+    r = runtool({dir.path(so + "\\*.wav"), dir.path("single.wav")});
     EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(readfile(folder.file("single.wav")), canonicalwav(d));
+    EXPECT_EQ(readfile(dir.path("single.wav")), canonical(d));
 }
 
 } // namespace
