@@ -317,15 +317,6 @@ int run(int argc, char** argv) {
         describe(hwnd);
         return 0;
     }
-    if (cmd == "items" && need(1)) {
-        // Every child in z-order (the template order): id, class, style, text.
-        for (HWND c = GetWindow(hwndarg(1), GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
-            std::printf("child=%d,%s,0x%lx,%s\n", GetDlgCtrlID(c), classname(c).c_str(),
-                        static_cast<unsigned long>(GetWindowLongA(c, GWL_STYLE)),
-                        texthex(c).c_str());
-        }
-        return 0;
-    }
     if (cmd == "settext" && need(3)) {
         // settext WINDOW ID HEX: the text of item ID (the window itself for 0).
         HWND target = intarg(2) ? GetDlgItem(hwndarg(1), intarg(2)) : hwndarg(1);

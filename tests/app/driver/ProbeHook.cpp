@@ -9,27 +9,18 @@ namespace {
 
 UINT probemessage = 0;
 
+// The answer text, bounded by the shared memory's size. (Plain C only: the hook DLL has no
+// C++ runtime of its own in the program's process.)
 struct Answer {
     char text[proberesultsize] = {};
     std::size_t used = 0;
 
     void add(const char* format, ...) {
-        if (used >= sizeof text - 1) {
-            return;
-        }
         va_list args;
         va_start(args, format);
-        int n = std::vsnprintf(text + used, sizeof text - used, format, args);
+        const int n = std::vsnprintf(text + used, sizeof text - used, format, args);
         va_end(args);
-        if (n > 0) {
-            std::size_t room = sizeof text - 1 - used;
-            used += static_cast<std::size_t>(n) > room ? room : static_cast<std::size_t>(n);
-        }
-    }
-    void addhex(const char* s) {
-        for (; *s; ++s) {
-            add("%02x", static_cast<unsigned char>(*s));
-        }
+        used = n > 0 && static_cast<std::size_t>(n) < sizeof text - used ? used + n : used;
     }
 };
 
@@ -57,24 +48,16 @@ const char* iconname(HICON icon) {
     return "other";
 }
 
+// Every item as "item=depth,id,kind" (a pop-up's id is 0), depth first.
 void describemenu(Answer& answer, HMENU menu, int depth) {
-    int count = GetMenuItemCount(menu);
-    for (int i = 0; i < count; ++i) {
-        char text[256] = {};
+    for (int i = 0; i < GetMenuItemCount(menu); ++i) {
         MENUITEMINFOA info = {};
         info.cbSize = sizeof info;
-        info.fMask = MIIM_FTYPE | MIIM_ID | MIIM_SUBMENU | MIIM_STRING;
-        info.dwTypeData = text;
-        info.cch = sizeof text - 1;
-        if (!GetMenuItemInfoA(menu, static_cast<UINT>(i), TRUE, &info)) {
-            answer.add("item=%d,error\n", depth);
-            continue;
-        }
-        answer.add("item=%d,%u,%s,", depth, info.wID,
+        info.fMask = MIIM_FTYPE | MIIM_ID | MIIM_SUBMENU;
+        GetMenuItemInfoA(menu, static_cast<UINT>(i), TRUE, &info);
+        answer.add("item=%d,%u,%s\n", depth, info.hSubMenu ? 0 : info.wID,
                    (info.fType & MFT_SEPARATOR) ? "separator"
                                                 : (info.hSubMenu ? "popup" : "command"));
-        answer.addhex(text);
-        answer.add("\n");
         if (info.hSubMenu) {
             describemenu(answer, info.hSubMenu, depth + 1);
         }
@@ -86,22 +69,16 @@ void answerquery(WPARAM query, HWND target) {
     switch (query) {
     case probesysmenu: {
         HMENU menu = GetSystemMenu(target, FALSE);
-        answer.add("sysmenu=%s\nids=", menu ? "yes" : "no");
-        int count = menu ? GetMenuItemCount(menu) : 0;
-        for (int i = 0; i < count; ++i) {
+        answer.add("ids=");
+        for (int i = 0; menu && i < GetMenuItemCount(menu); ++i) {
             answer.add("%s%x", i ? "," : "", GetMenuItemID(menu, i));
         }
         answer.add("\n");
         break;
     }
-    case probemenu: {
-        HMENU menu = GetMenu(target);
-        answer.add("menu=%s\n", menu ? "yes" : "no");
-        if (menu) {
-            describemenu(answer, menu, 0);
-        }
+    case probemenu:
+        describemenu(answer, GetMenu(target), 0);
         break;
-    }
     case probewndicons: {
         auto big = reinterpret_cast<HICON>(SendMessageA(target, WM_GETICON, ICON_BIG, 0));
         auto small = reinterpret_cast<HICON>(SendMessageA(target, WM_GETICON, ICON_SMALL, 0));

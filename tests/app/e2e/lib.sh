@@ -238,7 +238,8 @@ without_resource() {
 le16() { printf "\\x$(printf %02x $(($1 & 255)))\\x$(printf %02x $((($1 >> 8) & 255)))"; }
 le32() { le16 $(($1 & 65535)); le16 $((($1 >> 16) & 65535)); }
 
-# chunk ID: a chunk whose body is read from stdin.
+# chunk ID: a chunk whose body is read from stdin; riff: a RIFF/WAVE file around the chunks
+# read from stdin.
 chunk() {
     local body
     body=$(mktemp -p "$WORK")
@@ -248,16 +249,7 @@ chunk() {
     cat "$body"
     rm -f "$body"
 }
-# riff: a RIFF/WAVE file around the chunks read from stdin.
-riff() {
-    local body
-    body=$(mktemp -p "$WORK")
-    { printf WAVE; cat; } >"$body"
-    printf RIFF
-    le32 "$(stat -c %s "$body")"
-    cat "$body"
-    rm -f "$body"
-}
+riff() { { printf WAVE; cat; } | chunk RIFF; }
 # fmtbody TAG CHANNELS RATE BITS: the 16 bytes of a format description.
 fmtbody() {
     local align=$(($2 * $4 / 8))
