@@ -3,6 +3,7 @@
 // (texts as hex of their ANSI bytes). Exit status 0 on success, 1 when the command failed or
 // timed out, 2 on a usage error.
 #include "Probe.h"
+#include "ResourceIds.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -20,8 +21,6 @@ constexpr DWORD defaulttimeout = 10000;
 constexpr int textsize = 65536;
 constexpr const char* dialogclass = "#32770";
 constexpr const char* programtitle = "Sonorm";
-constexpr int startbuttonid = 1005;
-constexpr int statusid = 1006;
 constexpr int messageboxtextid = 0xFFFF;
 
 using Match = std::function<bool(HWND)>;
@@ -130,7 +129,7 @@ bool matcher(const std::string& kind, const char* arg, Match& match) {
             char title[64] = {};
             GetWindowTextA(h, title, sizeof title);
             return classname(h) == dialogclass && std::strcmp(title, programtitle) == 0 &&
-                   !GetWindow(h, GW_OWNER) && GetDlgItem(h, startbuttonid) &&
+                   !GetWindow(h, GW_OWNER) && GetDlgItem(h, IDC_START) &&
                    std::find(known.begin(), known.end(), h) == known.end();
         };
     } else if (kind == "owned") {
@@ -158,8 +157,17 @@ void printrect(const char* key, HWND hwnd) {
     std::printf("%s=%ld,%ld,%ld,%ld\n", key, r.left, r.top, r.right, r.bottom);
 }
 
-// A window as seen from outside: its own state, and what it shows (a message box's text and
-// icon control, an editor's text).
+HWND focusof(HWND hwnd) {
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof info;
+    if (!GetGUIThreadInfo(GetWindowThreadProcessId(hwnd, nullptr), &info)) {
+        return nullptr;
+    }
+    return info.hwndFocus;
+}
+
+// A window as seen from outside: its own state (and X window), the focus in its thread, and
+// what it shows (a message box's text and icon control, an editor's text).
 void describe(HWND hwnd) {
     RECT client = {};
     GetClientRect(hwnd, &client);
@@ -173,6 +181,9 @@ void describe(HWND hwnd) {
         static_cast<unsigned long>(GetWindowLongA(hwnd, GWL_EXSTYLE)), client.right, client.bottom);
     printrect("rect", hwnd);
     printhwnd("owner", GetWindow(hwnd, GW_OWNER));
+    HWND focus = focusof(hwnd);
+    std::printf("focus=%d\n", focus ? GetDlgCtrlID(focus) : 0); // in the window's thread
+    printhwnd("xid", static_cast<HWND>(GetPropA(hwnd, "__wine_x11_whole_window")));
     for (HWND c = GetWindow(hwnd, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
         if (classname(c) == "Static" && (GetWindowLongA(c, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) {
             printhwnd("iconcontrol", c);
@@ -182,15 +193,6 @@ void describe(HWND hwnd) {
             std::printf("edit=%s\n", texthex(c).c_str());
         }
     }
-}
-
-HWND focusof(HWND hwnd) {
-    GUITHREADINFO info = {};
-    info.cbSize = sizeof info;
-    if (!GetGUIThreadInfo(GetWindowThreadProcessId(hwnd, nullptr), &info)) {
-        return nullptr;
-    }
-    return info.hwndFocus;
 }
 
 // Runs one probe query on the thread that owns window, about target; waits up to timeout.
@@ -369,11 +371,6 @@ int run(int argc, char** argv) {
                    ? 0
                    : fail("cannot move");
     }
-    if (cmd == "focus" && need(1)) {
-        HWND f = focusof(hwndarg(1));
-        std::printf("focus=%d\n", f ? GetDlgCtrlID(f) : 0);
-        return 0;
-    }
     if (cmd == "taborder" && need(1)) {
         HWND first = GetNextDlgTabItem(hwndarg(1), nullptr, FALSE);
         std::printf("ids=");
@@ -396,8 +393,8 @@ int run(int argc, char** argv) {
         std::string status;
         return waitfor(timeoutarg(2),
                        [&] {
-                           return IsWindowEnabled(GetDlgItem(dlg, startbuttonid)) &&
-                                  windowtext(GetDlgItem(dlg, statusid), status) && status.empty();
+                           return IsWindowEnabled(GetDlgItem(dlg, IDC_START)) &&
+                                  windowtext(GetDlgItem(dlg, IDC_STATUS), status) && status.empty();
                        })
                    ? 0
                    : fail("dialog not idle");
@@ -421,11 +418,6 @@ int run(int argc, char** argv) {
         }
         std::fputs(cmd == "probe" ? answer.c_str() : "", stdout);
         return 0;
-    }
-    if (cmd == "xid" && need(1)) {
-        auto xid = reinterpret_cast<UINT_PTR>(GetPropA(hwndarg(1), "__wine_x11_whole_window"));
-        std::printf("xid=0x%llx\n", static_cast<unsigned long long>(xid));
-        return xid ? 0 : fail("no X window");
     }
     if (cmd == "systext" && need(1)) {
         // The system's own text for an error number, in the user's default language.

@@ -16,7 +16,7 @@ open_about() {
     drv command "$MAIN" $ID_ABOUT >/dev/null
     find_box "$MAIN" && ABOUT=$BOXHWND
 }
-about_text() { itemtext "$ABOUT" $ABOUT_TEXT; }
+about_text() { itemtext "$ABOUT" $IDC_ABOUT_TEXT; }
 
 # closes_by DESCRIPTION ACTION: opens the dialog unless it is open (ABOUT set), closes it by
 # ACTION (run through eval, so that it may name $ABOUT), and checks both ends.
@@ -58,7 +58,7 @@ check "its text is the product, version and rights lines" \
     "$(asciihex "$PRODUCT version $FILEVERSION$LF$LEGAL")" "$(about_text)"
 check "it shows the program's icon" app \
     "$(drv probe "$ABOUT" staticicon "$(field iconcontrol <<<"$BOX")" | field icon)"
-check "OK has the focus" $IDOK "$(drv focus "$ABOUT" | field focus)"
+check "OK has the focus" $IDOK "$(windowfield "$ABOUT" focus)"
 check "the main dialog is disabled while it is open" 0 "$(windowfield "$MAIN" enabled)"
 screenshot "$ABOUT" about-dialog
 
@@ -102,7 +102,7 @@ open_about || true
 check "without a version block the version dialog shows the defaults" \
     "$(asciihex "Plain version CurrentVersion${LF}All rights reserved.")" "$(about_text)"
 close_box "$ABOUT"
-click "$MAIN" $START
+click "$MAIN" $IDC_START
 find_box "$MAIN" || BOX=
 check "and its messages are captioned with the executable's name" "$(asciihex Plain)" \
     "$(field text <<<"$BOX")"

@@ -32,39 +32,39 @@ choose() {
 field_is() { check "$1" "$(cp932hex "$2")" "$(itemtext "$MAIN" "$3")"; }
 
 # --- the open dialog ------------------------------------------------------------------------
-settext "$MAIN" $INPUT_NAME "$W\\start.wav"
-check_true "the input browse button opens a dialog owned by the main dialog" browse $INPUT_BROWSE
+settext "$MAIN" $IDC_INPUT_NAME "$W\\start.wav"
+check_true "the input browse button opens a dialog owned by the main dialog" browse $IDC_INPUT_BROWSE
 check "which starts from the field's name" "$(asciihex start.wav)" "$(itemtext "$FD" $FILE_NAME)"
 check "and shows Wave files first" "$(asciihex 'Wave (*.wav)')" "$(itemtext "$FD" $FILE_TYPE)"
 check "the main dialog is disabled meanwhile" 0 "$(windowfield "$MAIN" enabled)"
 choose "$W\\exists.wav"
 drv wait-gone "$FD" 5000 >/dev/null || true
-field_is "a chosen file replaces the field with its full path" "$W\\exists.wav" $INPUT_NAME
+field_is "a chosen file replaces the field with its full path" "$W\\exists.wav" $IDC_INPUT_NAME
 check "the main dialog is enabled again" 1 "$(windowfield "$MAIN" enabled)"
 
-browse $INPUT_BROWSE || true
+browse $IDC_INPUT_BROWSE || true
 close_box "$FD" $IDCANCEL
-field_is "cancelling leaves the field as it was" "$W\\exists.wav" $INPUT_NAME
+field_is "cancelling leaves the field as it was" "$W\\exists.wav" $IDC_INPUT_NAME
 
-browse $INPUT_BROWSE || true
+browse $IDC_INPUT_BROWSE || true
 choose "$W\\missing.wav"
 answer_box "$FD" $IDOK "a file that does not exist is refused with a message"
 check "and the open dialog stays" 1 "$(windowfield "$FD" visible)"
 close_box "$FD" $IDCANCEL
-field_is "the field keeps its name" "$W\\exists.wav" $INPUT_NAME
+field_is "the field keeps its name" "$W\\exists.wav" $IDC_INPUT_NAME
 
 # --- the save dialog ------------------------------------------------------------------------
-check_true "the output browse button opens a dialog owned by the main dialog" browse $OUTPUT_BROWSE
+check_true "the output browse button opens a dialog owned by the main dialog" browse $IDC_OUTPUT_BROWSE
 choose "$W\\exists.wav"
 answer_box "$FD" $IDYES "an existing file is asked about before it is chosen"
 drv wait-gone "$FD" 5000 >/dev/null || true
-field_is "the answer yes chooses it" "$W\\exists.wav" $OUTPUT_NAME
+field_is "the answer yes chooses it" "$W\\exists.wav" $IDC_OUTPUT_NAME
 check_true "choosing does not touch the file" test "$(cat "$WORK/exists.wav")" == RIFF
 
-browse $OUTPUT_BROWSE || true
+browse $IDC_OUTPUT_BROWSE || true
 choose "$W\\fresh"
 drv wait-gone "$FD" 5000 >/dev/null || true
-field_is "a name without extension gets .wav" "$W\\fresh.wav" $OUTPUT_NAME
+field_is "a name without extension gets .wav" "$W\\fresh.wav" $IDC_OUTPUT_NAME
 check_true "the file itself is not created by choosing it" test ! -e "$WORK/fresh.wav"
 
 close_program

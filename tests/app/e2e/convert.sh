@@ -10,9 +10,9 @@ start_program
 # convert INPUT OUTPUT: types both names (Windows paths, any characters of code page 932) and
 # clicks Start.
 convert() {
-    settext "$MAIN" $INPUT_NAME "$1"
-    settext "$MAIN" $OUTPUT_NAME "$2"
-    click "$MAIN" $START
+    settext "$MAIN" $IDC_INPUT_NAME "$1"
+    settext "$MAIN" $IDC_OUTPUT_NAME "$2"
+    click "$MAIN" $IDC_START
 }
 # converted INPUT OUTPUT [SECONDS]: convert, and wait for the end.
 converted() {
@@ -98,8 +98,8 @@ check_true "double-byte file names convert" cmp -s "$WORK/能力.wav" "$WORK/exp
 # The first failure also shows the busy state while its message is up.
 convert "$W\\rifx.wav" "$W\\out-bad.wav"
 find_box "$MAIN" || true
-check "while the message is up the start button is disabled" 0 "$(itemenabled "$MAIN" $START)"
-check "and the status reads 処理中..." "$(cp932hex "$(stringtext 40020)")" "$(itemtext "$MAIN" $STATUS)"
+check "while the message is up the start button is disabled" 0 "$(itemenabled "$MAIN" $IDC_START)"
+check "and the status reads 処理中..." "$(cp932hex "$(stringtext 40020)")" "$(itemtext "$MAIN" $IDC_STATUS)"
 expect_text "not RIFF" 40009 '[1,7,0,0]'
 
 while IFS='|' read -r file string suffix description; do
@@ -149,15 +149,15 @@ check_true "an output name of 264 characters is cut to its first 259" \
 
 # The convert command itself checks nothing: posted without Start, it runs with the names as
 # they are, here two spellings of one file.
-settext "$MAIN" $INPUT_NAME "$W\\same.wav"
-settext "$MAIN" $OUTPUT_NAME "$W\\same.wav"
-drv command "$MAIN" $STATUS >/dev/null
+settext "$MAIN" $IDC_INPUT_NAME "$W\\same.wav"
+settext "$MAIN" $IDC_OUTPUT_NAME "$W\\same.wav"
+drv command "$MAIN" $IDC_STATUS >/dev/null
 expect_text "convert command without Start" 40006 '[1,1,1,32]' hand
 
 # --- Enter and Esc do nothing --------------------------------------------------------------
-settext "$MAIN" $INPUT_NAME "$W\\good.wav"
-settext "$MAIN" $OUTPUT_NAME "$W\\out-keys.wav"
-check_true "the focus can be put on the input name" focus_on "$MAIN" $INPUT_NAME
+settext "$MAIN" $IDC_INPUT_NAME "$W\\good.wav"
+settext "$MAIN" $IDC_OUTPUT_NAME "$W\\out-keys.wav"
+check_true "the focus can be put on the input name" focus_on "$MAIN" $IDC_INPUT_NAME
 for key in $VK_RETURN $VK_ESCAPE; do
     press "$key"
 done

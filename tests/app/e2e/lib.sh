@@ -31,17 +31,8 @@ IDOK=1
 IDCANCEL=2
 IDYES=6
 
-# Controls and commands of the program.
-INPUT_NAME=1001
-INPUT_BROWSE=1002
-OUTPUT_NAME=1003
-OUTPUT_BROWSE=1004
-START=1005
-STATUS=1006
-ABOUT_TEXT=1000
-ID_ABOUT=40001
-ID_EXIT=40002
-ID_HELP=40003
+# Ids of the program's controls and commands (IDC_*, ID_*), from their one source.
+eval "$(sed -n 's/^#define \(ID[A-Z_]*\) \([0-9]*\)$/\1=\2/p' "$SONORM_SOURCE_DIR/app/res/ResourceIds.h")"
 
 # How long a program may take to show its first window, and to end after being told to close.
 START_SECONDS=30
@@ -114,10 +105,10 @@ press() {
 focus_on() {
     local _
     for _ in 1 2 3 4 5 6; do
-        [ "$(drv focus "$1" | field focus)" == "$2" ] && return 0
+        [ "$(windowfield "$1" focus)" == "$2" ] && return 0
         press "$VK_TAB"
     done
-    [ "$(drv focus "$1" | field focus)" == "$2" ]
+    [ "$(windowfield "$1" focus)" == "$2" ]
 }
 
 # settext DIALOG ID TEXT: puts TEXT (UTF-8, characters of code page 932) into control ID.
@@ -269,7 +260,7 @@ screenshot() {
     mkdir -p "$SHOTS"
     out=$SHOTS/$name.png
     doc=$SONORM_SOURCE_DIR/docs/$name.png
-    xid=$(drv xid "$hwnd" | field xid)
+    xid=$(windowfield "$hwnd" xid)
     # No window manager activates windows on the test display: draw the caption as active.
     drv send "$hwnd" "$WM_NCACTIVATE" 1 0 >/dev/null
     sleep 0.3

@@ -43,23 +43,23 @@ check "the dialog has the menu bar of its template" \
 
 # The controls themselves are those of the template (ResourcesTest).
 check "at start the start button is enabled and the status empty" "1 " \
-    "$(itemenabled "$MAIN" $START) $(itemtext "$MAIN" $STATUS)"
+    "$(itemenabled "$MAIN" $IDC_START) $(itemtext "$MAIN" $IDC_STATUS)"
 check "tab order: input name, browse, output name, browse, start" \
     "1001,1002,1003,1004,1005" "$(drv taborder "$MAIN" | field ids)"
 
 # The keyboard: Tab walks the same order and wraps, through the thread's dialog navigation.
-check "the input name has the focus at start" 1001 "$(drv focus "$MAIN" | field focus)"
+check "the input name has the focus at start" 1001 "$(windowfield "$MAIN" focus)"
 walk=
 for _ in 1 2 3 4 5; do
     press $VK_TAB
-    walk+="$(drv focus "$MAIN" | field focus) "
+    walk+="$(windowfield "$MAIN" focus) "
 done
 check "Tab moves the focus along the tab order" "1002 1003 1004 1005 1001 " "$walk"
 
-settext "$MAIN" $INPUT_NAME 'C:\Music\take1.wav'
-settext "$MAIN" $OUTPUT_NAME 'C:\Music\take1-quillplay.wav'
+settext "$MAIN" $IDC_INPUT_NAME 'C:\Music\take1.wav'
+settext "$MAIN" $IDC_OUTPUT_NAME 'C:\Music\take1-quillplay.wav'
 # The focus on a button: no blinking caret in the picture.
-focus_on "$MAIN" $START || true
+focus_on "$MAIN" $IDC_START || true
 screenshot "$MAIN" main-dialog
 
 # --- a second start opens a second, independent dialog ------------------------------------
