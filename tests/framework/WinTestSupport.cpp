@@ -1,7 +1,6 @@
 #include "WinTestSupport.h"
 
 #include <set>
-#include <vector>
 
 namespace {
 
@@ -9,27 +8,32 @@ constexpr UINT pollms = 30;
 constexpr int messageboxtextid = 0xFFFF;
 
 struct Watch {
-    std::set<HWND> before;
+    std::set<HWND> before; // dialogs of this thread before the action
+    bool armed = false;    // the action runs: look for a new one
+    HWND found = nullptr;  // the first new visible one
     ModalSeen seen;
     std::function<void(HWND)> onfound;
     int closeid = IDOK;
-    bool done = false;
 };
 
 Watch* active = nullptr;
 
-BOOL CALLBACK collectdialogs(HWND wnd, LPARAM lparam) {
+bool isdialog(HWND wnd) {
     char name[64];
-    if (GetClassNameA(wnd, name, sizeof name) > 0 && std::string(name) == "#32770") {
-        reinterpret_cast<std::vector<HWND>*>(lparam)->push_back(wnd);
-    }
-    return TRUE;
+    return GetClassNameA(wnd, name, sizeof name) > 0 && std::string(name) == "#32770";
 }
 
-std::vector<HWND> threaddialogs() {
-    std::vector<HWND> found;
-    EnumThreadWindows(GetCurrentThreadId(), collectdialogs, reinterpret_cast<LPARAM>(&found));
-    return found;
+BOOL CALLBACK visitdialog(HWND wnd, LPARAM lparam) {
+    Watch& w = *reinterpret_cast<Watch*>(lparam);
+    if (!isdialog(wnd)) {
+        return TRUE;
+    }
+    if (!w.armed) {
+        w.before.insert(wnd);
+    } else if (w.found == nullptr && w.before.count(wnd) == 0 && IsWindowVisible(wnd)) {
+        w.found = wnd;
+    }
+    return TRUE;
 }
 
 BOOL CALLBACK findicon(HWND child, LPARAM lparam) {
@@ -43,34 +47,34 @@ BOOL CALLBACK findicon(HWND child, LPARAM lparam) {
     return TRUE;
 }
 
+std::string windowtext(HWND wnd) {
+    char text[2048];
+    const int n = GetWindowTextA(wnd, text, sizeof text);
+    return std::string(text, static_cast<std::size_t>(n > 0 ? n : 0));
+}
+
 void CALLBACK poll(HWND, UINT, UINT_PTR, DWORD) {
     Watch* w = active;
-    if (w == nullptr || w->done) {
+    if (w == nullptr || w->seen.found) {
         return;
     }
-    for (HWND wnd : threaddialogs()) {
-        if (w->before.count(wnd) != 0 || !IsWindowVisible(wnd)) {
-            continue;
-        }
-        w->done = true;
-        ModalSeen& seen = w->seen;
-        seen.found = true;
-        seen.wnd = wnd;
-        seen.caption = windowtext(wnd);
-        seen.owner = GetWindow(wnd, GW_OWNER);
-        if (HWND text = GetDlgItem(wnd, messageboxtextid)) {
-            seen.text = windowtext(text);
-        }
-        EnumChildWindows(wnd, findicon, reinterpret_cast<LPARAM>(&seen.icon));
-        char name[64];
-        GetClassNameA(wnd, name, sizeof name);
-        seen.classname = name;
-        if (w->onfound) {
-            w->onfound(wnd);
-        }
-        PostMessageA(wnd, WM_COMMAND, static_cast<WPARAM>(w->closeid), 0);
+    EnumThreadWindows(GetCurrentThreadId(), visitdialog, reinterpret_cast<LPARAM>(w));
+    if (w->found == nullptr) {
         return;
     }
+    HWND wnd = w->found;
+    ModalSeen& seen = w->seen;
+    seen.found = true;
+    seen.caption = windowtext(wnd);
+    seen.owner = GetWindow(wnd, GW_OWNER);
+    if (HWND text = GetDlgItem(wnd, messageboxtextid)) {
+        seen.text = windowtext(text);
+    }
+    EnumChildWindows(wnd, findicon, reinterpret_cast<LPARAM>(&seen.icon));
+    if (w->onfound) {
+        w->onfound(wnd);
+    }
+    PostMessageA(wnd, WM_COMMAND, static_cast<WPARAM>(w->closeid), 0);
 }
 
 } // namespace
@@ -87,18 +91,11 @@ std::string acp(const char* utf8) {
     return narrow;
 }
 
-std::string windowtext(HWND wnd) {
-    char text[2048];
-    const int n = GetWindowTextA(wnd, text, sizeof text);
-    return std::string(text, static_cast<std::size_t>(n > 0 ? n : 0));
-}
-
 ModalSeen watchmodal(const std::function<void()>& action, const std::function<void(HWND)>& onfound,
                      int closeid) {
     Watch watch;
-    for (HWND wnd : threaddialogs()) {
-        watch.before.insert(wnd);
-    }
+    EnumThreadWindows(GetCurrentThreadId(), visitdialog, reinterpret_cast<LPARAM>(&watch));
+    watch.armed = true;
     watch.onfound = onfound;
     watch.closeid = closeid;
     active = &watch;

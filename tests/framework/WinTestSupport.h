@@ -11,18 +11,13 @@
 // A UTF-8 text in the ANSI code page (932 under the test session).
 std::string acp(const char* utf8);
 
-// The text of a window or dialog item, in the ANSI code page.
-std::string windowtext(HWND wnd);
-
 // What was read from the modal window.
 struct ModalSeen {
     bool found = false;
-    HWND wnd = nullptr;
     std::string text; // static control 0xFFFF (a message box's text)
     std::string caption;
     HWND owner = nullptr;
     HICON icon = nullptr; // the first icon static
-    std::string classname;
 };
 
 // Runs action, which opens a modal window on this thread. A thread timer, served by the modal
