@@ -12,9 +12,7 @@
 #include <algorithm>
 #include <cstring>
 #include <iterator>
-#include <ostream>
 #include <string>
-#include <tuple>
 #include <vector>
 
 namespace {
@@ -100,34 +98,23 @@ private:
     std::size_t pos;
 };
 
-struct Control {
-    int id;
-    std::string cls;
-    DWORD style;
-    std::vector<short> place; // x, y, width, height
-    std::string text;
-};
+// A control as "id class style x,y,width,height text".
+std::string control(int id, const std::string& cls, DWORD style, const std::vector<short>& place,
+                    const std::string& text) {
+    char head[96];
+    std::snprintf(head, sizeof head, "%d %s 0x%08lx %d,%d,%d,%d ", id, cls.c_str(),
+                  static_cast<unsigned long>(style), place[0], place[1], place[2], place[3]);
+    return head + text;
+}
 
 struct Dialog {
     DWORD style;
     std::vector<short> place;
     std::string menu;
     std::string title;
-    std::vector<Control> controls;
+    std::vector<std::string> controls;
+    std::vector<std::string> texts; // of the controls
 };
-
-auto fields(const Control& c) {
-    return std::tie(c.id, c.cls, c.style, c.place, c.text);
-}
-
-bool operator==(const Control& a, const Control& b) {
-    return fields(a) == fields(b);
-}
-
-void PrintTo(const Control& c, std::ostream* os) {
-    *os << "{" << c.id << ", " << c.cls << ", 0x" << std::hex << c.style << std::dec << ", "
-        << testing::PrintToString(c.place) << ", \"" << c.text << "\"}";
-}
 
 // The bytes of a Japanese resource of the executable, or none.
 Bytes raw(LPCSTR type, unsigned id) {
@@ -159,17 +146,17 @@ Dialog dialog(unsigned id) {
     EXPECT_EQ(in.text(), "ＭＳ Ｐゴシック");
     for (WORD i = 0; i < count && in.ok(); ++i) {
         in.align();
-        Control c{};
-        c.style = in.dword();
+        const DWORD style = in.dword();
         EXPECT_EQ(in.dword(), 0u);
+        std::vector<short> place;
         for (int k = 0; k < 4; ++k) {
-            c.place.push_back(in.coord());
+            place.push_back(in.coord());
         }
-        c.id = static_cast<short>(in.word());
-        c.cls = in.nameorordinal();
-        c.text = in.nameorordinal();
+        const int id = static_cast<short>(in.word());
+        const std::string cls = in.nameorordinal();
+        d.texts.push_back(in.nameorordinal());
+        d.controls.push_back(control(id, cls, style, place, d.texts.back()));
         in.skip(in.word());
-        d.controls.push_back(c);
     }
     EXPECT_TRUE(in.ok());
     return d;
@@ -221,35 +208,35 @@ TEST(Resources, DialogTemplates) {
     EXPECT_EQ(main.title, "Sonorm");
     // Template order is the tab order.
     EXPECT_EQ(main.controls,
-              (std::vector<Control>{
-                  {IDC_INPUT_NAME, editclass, edit, {5, 20, 175, 14}, ""},
-                  {IDC_INPUT_BROWSE, buttonclass, button, {150, 5, 31, 14}, "参照..."},
-                  {IDC_OUTPUT_NAME, editclass, edit, {5, 65, 175, 14}, ""},
-                  {IDC_OUTPUT_BROWSE, buttonclass, button, {150, 50, 30, 14}, "参照..."},
-                  {IDC_START, buttonclass, button, {130, 95, 50, 14}, "開始"},
-                  {-1, staticclass, label, {5, 10, 59, 8}, "読み込みファイル名"},
-                  {-1, staticclass, label, {5, 55, 58, 8}, "書き込みファイル名"},
-                  {IDC_STATUS, staticclass, label, {5, 95, 60, 10}, ""},
+              (std::vector<std::string>{
+                  control(IDC_INPUT_NAME, editclass, edit, {5, 20, 175, 14}, ""),
+                  control(IDC_INPUT_BROWSE, buttonclass, button, {150, 5, 31, 14}, "参照..."),
+                  control(IDC_OUTPUT_NAME, editclass, edit, {5, 65, 175, 14}, ""),
+                  control(IDC_OUTPUT_BROWSE, buttonclass, button, {150, 50, 30, 14}, "参照..."),
+                  control(IDC_START, buttonclass, button, {130, 95, 50, 14}, "開始"),
+                  control(-1, staticclass, label, {5, 10, 59, 8}, "読み込みファイル名"),
+                  control(-1, staticclass, label, {5, 55, 58, 8}, "書き込みファイル名"),
+                  control(IDC_STATUS, staticclass, label, {5, 95, 60, 10}, ""),
               }));
 
-    Dialog about = dialog(IDD_ABOUT);
+    const Dialog about = dialog(IDD_ABOUT);
     EXPECT_EQ(about.style, frame);
     EXPECT_EQ(about.place, (std::vector<short>{0, 0, 183, 46}));
     EXPECT_EQ(about.menu, "");
     EXPECT_EQ(about.title, "バージョン情報");
     ASSERT_EQ(about.controls.size(), 3u);
     // The placeholder has four lines; the dialog replaces it completely.
-    std::string& placeholder = about.controls[1].text;
+    const std::string& placeholder = about.texts[1];
     EXPECT_EQ(std::count(placeholder.begin(), placeholder.end(), '\n'), 3);
     EXPECT_EQ(placeholder.rfind("(Title) version (ver)\n", 0), 0u);
-    placeholder.clear();
-    EXPECT_EQ(
-        about.controls,
-        (std::vector<Control>{
-            {IDOK, buttonclass, child | WS_TABSTOP | BS_DEFPUSHBUTTON, {150, 5, 30, 14}, "OK"},
-            {IDC_ABOUT_TEXT, staticclass, label, {40, 5, 105, 40}, ""},
-            {-1, staticclass, child | SS_ICON, {10, 10, 20, 20}, "#" + std::to_string(IDI_MAIN)},
-        }));
+    EXPECT_EQ(about.controls,
+              (std::vector<std::string>{
+                  control(IDOK, buttonclass, child | WS_TABSTOP | BS_DEFPUSHBUTTON,
+                          {150, 5, 30, 14}, "OK"),
+                  control(IDC_ABOUT_TEXT, staticclass, label, {40, 5, 105, 40}, placeholder),
+                  control(-1, staticclass, child | SS_ICON, {10, 10, 20, 20},
+                          "#" + std::to_string(IDI_MAIN)),
+              }));
 }
 
 TEST(Resources, MenuHelpPopupWithHelpVersionSeparatorExit) {
