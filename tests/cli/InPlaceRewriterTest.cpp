@@ -74,23 +74,6 @@ INSTANTIATE_TEST_SUITE_P(EachStep, StagedWriteFault,
                                            StepCase{RewriteStep::rename, "rename", true}),
                          [](const auto& info) { return std::string(info.param.name); });
 
-// The engine failing while it copies (data declared beyond the end) leaves the same.
-TEST(StagedWrite, AnEngineFailureLeavesNoTemporary) {
-    TempDir dir;
-    std::string original = riffwave(pcmfmt() + header("data", 4000) + samples(1000));
-    std::string name = dir.write("short.wav", original);
-    std::string older = dir.write("older.wav", "older output");
-    for (const JobOutcome& outcome :
-         {InPlaceRewriter(RewriteSettings{}).run(inplacejob(name)),
-          ConverterJob(ConvertSettings{}).run({name, older, "", false, 0})}) {
-        EXPECT_EQ(outcome.status, JobStatus::failed);
-        EXPECT_NE(outcome.message.find("[1,22,1,"), std::string::npos) << outcome.message;
-    }
-    EXPECT_EQ(readfile(name), original);
-    EXPECT_EQ(readfile(older), "older output");
-    EXPECT_EQ(dir.list(), (std::vector<std::string>{"older.wav", "short.wav"}));
-}
-
 // A private file stays private. Windows refuses to rename onto a read-only file: then the
 // original stays whole, and the temporary file, which already carries the read-only
 // attribute, must still be removed.

@@ -165,7 +165,6 @@ TEST_F(WaveSourceTest, SeekLimits) {
     };
     const Case cases[] = {
         {-1, SeekOrigin::current, codes::seekrange, 44},
-        {0x100000000, SeekOrigin::begin, codes::seekrange, 44},
         {INT64_MIN, SeekOrigin::begin, codes::seekrange, 44},
         {2, SeekOrigin::current, 0, 46},
         {0xFFFFFFFF, SeekOrigin::begin, 0, 0xFFFFFFFF}, // beyond the end is no failure
@@ -206,8 +205,7 @@ TEST_F(WaveSourceTest, DataStartAtOrBeyond4GiB) {
     for (std::uint32_t junk : {0xFFFFFFCCu, 0xFFFFFFF0u}) {
         std::string head = riffwave(pcmfmt(1, 8) + header("JUNK", junk));
         std::uint64_t at = head.size() + std::uint64_t{junk};
-        std::string file =
-            dir.writesparse("big.wav", at + 16, {{0, head}, {at, chunk("data", "abcdefgh")}});
+        std::string file = dir.writesparse("big.wav", {{0, head}, {at, chunk("data", "abcdefgh")}});
         WaveSource source;
         Result result;
         EXPECT_FALSE(source.open(result, file.c_str()));
@@ -229,7 +227,7 @@ TEST_F(WaveSourceTest, FormatRecordThatCannotBeAllocated) {
         std::size_t refusals;
     };
     auto huge = [&](const char* name, std::uint32_t size) {
-        return dir.writesparse(name, gib4 + 64, {{0, riffwave(header("fmt ", size))}});
+        return dir.writesparse(name, {{0, riffwave(header("fmt ", size))}, {gib4 + 63, "x"}});
     };
     const std::string body = fmtbody(1, 1, 8000, 8000, 1, 8, std::string(2 << 20, 'x'));
     const Case cases[] = {

@@ -63,21 +63,13 @@ std::string TempDir::folder(const std::string& name) const {
 
 // Written through the engine's own file seam: positioning beyond the end leaves a hole, so a
 // file of several GiB costs only its pieces.
-std::string
-TempDir::writesparse(const std::string& name, std::uint64_t size,
-                     const std::vector<std::pair<std::uint64_t, std::string>>& pieces) const {
+std::string TempDir::writesparse(const std::string& name, const SparsePieces& pieces) const {
     std::string file = path(name);
     FileHandle out = filecreatewrite(file.c_str());
     bool ok = out != nofile;
-    std::uint64_t end = 0;
     for (const auto& [offset, bytes] : pieces) {
         ok = ok && fileseek(out, static_cast<std::int64_t>(offset), SeekOrigin::begin) &&
              filewrite(out, bytes.data(), static_cast<std::uint32_t>(bytes.size()));
-        end = std::max<std::uint64_t>(end, offset + bytes.size());
-    }
-    if (end < size) {
-        ok = ok && fileseek(out, static_cast<std::int64_t>(size - 1), SeekOrigin::begin) &&
-             filewrite(out, "", 1);
     }
     if (out == nofile || !fileclose(out) || !ok) {
         throw std::runtime_error("cannot write " + file);

@@ -23,9 +23,9 @@ public:
     std::string write(const std::string& name, const std::string& bytes) const;
     // Creates the folder name, whose parent exists; its path.
     std::string folder(const std::string& name) const;
-    // A sparse file of size bytes holding the given pieces at their offsets.
-    std::string writesparse(const std::string& name, std::uint64_t size,
-                            const std::vector<std::pair<std::uint64_t, std::string>>& pieces) const;
+    // A sparse file holding the given pieces at their offsets, ending with the last one.
+    using SparsePieces = std::vector<std::pair<std::uint64_t, std::string>>;
+    std::string writesparse(const std::string& name, const SparsePieces& pieces) const;
     // Names in the folder name (the root when empty), sorted.
     std::vector<std::string> list(const std::string& name = std::string()) const;
 
