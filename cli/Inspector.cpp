@@ -5,6 +5,7 @@
 #include "ReportText.h"
 #include "WaveLayout.h"
 #include "WaveSource.h"
+#include "WaveWriter.h"
 
 #include <vector>
 
@@ -12,13 +13,11 @@ using namespace wave;
 
 namespace {
 
-// The writer's copy block: reading in the same blocks fails at the same place.
-constexpr std::uint32_t copyblocksize = 0xA00000;
-
+// Read in the writer's copy blocks, so a read fails at the same place as in a conversion.
 void readalldata(Result& result, WaveSource& source, std::uint32_t datasize) {
-    std::vector<std::uint8_t> buffer(copyblocksize);
+    std::vector<std::uint8_t> buffer(WaveWriter::blocksize);
     std::uint32_t remaining = datasize;
-    std::uint32_t block = copyblocksize;
+    std::uint32_t block = WaveWriter::blocksize;
     while (remaining != 0) {
         if (block > remaining) {
             block = remaining;
