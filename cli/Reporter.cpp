@@ -2,20 +2,21 @@
 
 #include "ConsoleIo.h"
 #include "ReportText.h"
+#include "WaveLayout.h"
 
 #include <cstdio>
 #include <nlohmann/json.hpp>
 
 namespace {
 
-constexpr std::uint16_t pcmtag = 1;
-
 std::string describe(const Inspection& info) {
-    std::string text =
-        std::string(info.formattag == pcmtag ? "PCM" : "format " + std::to_string(info.formattag)) +
-        ", " + std::to_string(info.channels) + " channels, " + std::to_string(info.bits) +
-        " bits, " + std::to_string(info.rate) + " Hz, " + std::to_string(info.samples) +
-        " samples, " + std::to_string(info.datasize) + " data bytes";
+    std::string text = std::string(info.formattag == wave::formatpcm
+                                       ? "PCM"
+                                       : "format " + std::to_string(info.formattag)) +
+                       ", " + std::to_string(info.channels) + " channels, " +
+                       std::to_string(info.bits) + " bits, " + std::to_string(info.rate) + " Hz, " +
+                       std::to_string(info.samples) + " samples, " + std::to_string(info.datasize) +
+                       " data bytes";
     std::string drops;
     for (const ChunkEntry& chunk : droppedchunks(info.chunks)) {
         drops +=
