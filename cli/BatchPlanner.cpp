@@ -82,8 +82,6 @@ void BatchPlanner::walk(const std::string& folder, const std::string& relative) 
     }
     for (const std::string& name : names) {
         std::string path = fsjoin(folder, name);
-        FileStat own;
-        fsstat(path, own, false);
         Input input;
         input.name = path;
         input.relative = fsjoin(relative, name);
@@ -92,6 +90,8 @@ void BatchPlanner::walk(const std::string& folder, const std::string& relative) 
         }
         if (input.stat.isdir) {
             // Linked folders are not followed (no loops); the output folder is not an input.
+            FileStat own;
+            fsstat(path, own, false);
             if (!own.islink && !samefile(input.stat, outdirstat)) {
                 walk(path, input.relative);
             }

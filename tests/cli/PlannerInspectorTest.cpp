@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 using namespace wav;
 
 namespace {
@@ -63,6 +65,23 @@ TEST(BatchPlanner, WalksFoldersAndMirrorsTheTree) {
     std::vector<PlannedJob> jobs = plan(PlanKind::batch, out, {in});
     ASSERT_EQ(jobs.size(), 1u);
     EXPECT_NE(jobs[0].problem.find("-r"), std::string::npos);
+}
+
+// A linked folder is not walked (a link up the tree would loop): the files behind a link to a
+// folder of the tree are planned once, from the folder itself.
+TEST(BatchPlanner, LinkedFoldersAreNotWalked) {
+    TempDir dir;
+    std::string in = dir.folder("in");
+    std::string sub = dir.folder("in/sub");
+    dir.write("in/sub/a.wav", "x");
+    std::error_code error;
+    std::filesystem::create_directory_symlink(sub, dir.path("in/link"), error);
+    if (error) {
+        GTEST_SKIP() << "no folder links here: " << error.message();
+    }
+    std::vector<PlannedJob> jobs = plan(PlanKind::check, "", {in}, true);
+    ASSERT_EQ(jobs.size(), 1u);
+    EXPECT_EQ(jobs[0].input, fsjoin(fsjoin(in, "sub"), "a.wav")); // as the walk joins names
 }
 
 // Found before anything is written: a.wav and x/a.wav share out/a.wav; the same b.wav twice;
