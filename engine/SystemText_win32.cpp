@@ -27,10 +27,7 @@ OwnedText formatmessagetext(std::uint32_t flags, const void* source, std::uint32
     if (length == 0 || system == nullptr) {
         return nullptr;
     }
-    OwnedText copy(new (std::nothrow) char[std::size_t{length} + 1]);
-    if (copy) {
-        std::memcpy(copy.get(), system, std::size_t{length} + 1);
-    }
+    OwnedText copy = copytext(system);
     LocalFree(system);
     return copy;
 }
