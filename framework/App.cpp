@@ -239,27 +239,25 @@ void App::removeloop(MsgLoop* loop) {
 void App::addmodelesswindow(WndObject* object) {
     const DWORD thread = GetWindowThreadProcessId(object->hwnd, nullptr);
     Locked held(lock);
-    for (MsgLoop* loop : loops) {
-        if (loop->threadid == thread) {
-            loop->addmodeless(object);
-            return;
-        }
+    if (MsgLoop* loop = loopofthread(thread)) {
+        loop->addmodeless(object);
     }
 }
 
 void App::removemodelesswindow(WndObject* object) {
     const DWORD thread = GetWindowThreadProcessId(object->hwnd, nullptr);
     Locked held(lock);
-    for (MsgLoop* loop : loops) {
-        if (loop->threadid == thread) {
-            loop->removemodeless(object);
-            return;
-        }
+    if (MsgLoop* loop = loopofthread(thread)) {
+        loop->removemodeless(object);
     }
 }
 
 MsgLoop* App::findloop(DWORD threadid) {
     Locked held(lock);
+    return loopofthread(threadid);
+}
+
+MsgLoop* App::loopofthread(DWORD threadid) const {
     for (MsgLoop* loop : loops) {
         if (loop->threadid == threadid) {
             return loop;

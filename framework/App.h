@@ -69,6 +69,10 @@ public:
 
     CRITICAL_SECTION lock;
     std::list<MsgLoop*> loops;
+
+private:
+    // The walk of findloop, for callers that already hold lock.
+    MsgLoop* loopofthread(DWORD threadid) const;
 };
 
 // The live application object; null before its construction ends and once its destruction
