@@ -65,6 +65,9 @@ bool WaveSource::walk(Result& result) {
         if (!readexact(header, wave::chunkheadersize)) {
             return result.fail(codes::chunkheaderfailed, filelasterror());
         }
+        if (observer != nullptr) {
+            observer->chunkread(header);
+        }
         std::uint32_t size = wave::get32(header + wave::chunksizeat);
         bool ok;
         if (wave::sameid(header, wave::fmtid)) {
@@ -170,6 +173,8 @@ bool WaveSource::read(Result& result, void* buffer, std::uint32_t count) {
     }
     if (!readexact(buffer, count)) {
         result.fail(codes::readfailed, filelasterror());
+    } else if (observer != nullptr) {
+        observer->dataread(count);
     }
     return result.ok();
 }

@@ -9,6 +9,17 @@
 
 #include <cstdint>
 
+// Told what a reader reads, for reports: the chunk headers its walk reads and the sample data
+// it delivers. Watching changes nothing the reader does.
+class WaveWatcher {
+public:
+    virtual ~WaveWatcher() = default;
+    // An 8-byte chunk header, in file order; the next header follows its declared body size.
+    virtual void chunkread(const std::uint8_t* header) = 0;
+    // count bytes of sample data delivered by read.
+    virtual void dataread(std::uint32_t count) = 0;
+};
+
 class WaveSource {
 public:
     WaveSource();
@@ -30,6 +41,9 @@ public:
     bool readexact(void* buffer, std::uint32_t count);
     // True when name is the file this reader holds open (see filesameasopen).
     bool holds(const char* name) const;
+
+    // Reports to watcher (none: nullptr) from the next open on; the watcher outlives the reader.
+    void watch(WaveWatcher* watcher) { observer = watcher; }
 
     bool isopen() const { return file != nofile; }
     const std::uint8_t* riffheader() const { return riff; }
@@ -55,6 +69,7 @@ private:
     std::uint32_t datasize;
     std::uint32_t samplecount;
     std::uint64_t datastart; // 0: no "data" chunk seen yet
+    WaveWatcher* observer = nullptr;
 };
 
 #endif
