@@ -1,5 +1,6 @@
 #include "PlatformExpect.h"
 
+#include "StringTable.h"
 #include "StringTexts.h"
 #include "TempDir.h"
 
@@ -33,18 +34,7 @@ std::string systemtext(std::uint32_t error) {
     return std::strerror(static_cast<int>(error));
 }
 
-namespace {
-
-// As LoadStringA: at most size - 1 bytes and a terminator; the length copied.
-int loadutf8(void*, unsigned id, char* buf, int size) {
-    std::string text = stringtable(id).substr(0, static_cast<std::size_t>(size) - 1);
-    std::memcpy(buf, text.c_str(), text.size() + 1);
-    return static_cast<int>(text.size());
-}
-
-} // namespace
-
-const StringLoader stringloader = loadutf8;
+const StringLoader stringloader = loadstringtable;
 
 std::string stringtable(unsigned id) {
     const char* text = stringtext(id);

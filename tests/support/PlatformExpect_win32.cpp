@@ -1,5 +1,6 @@
 #include "PlatformExpect.h"
 
+#include "StringTable.h"
 #include "StringTexts.h"
 
 #include <windows.h>
@@ -35,16 +36,8 @@ std::string systemtext(std::uint32_t error) {
     return std::string(text, length);
 }
 
-namespace {
-
 // The strings come from the test executable's own string table.
-int loadresource(void*, unsigned id, char* buf, int size) {
-    return LoadStringA(GetModuleHandleA(nullptr), id, buf, size);
-}
-
-} // namespace
-
-const StringLoader stringloader = loadresource;
+const StringLoader stringloader = loadstringtable;
 
 // The UTF-8 source text as LoadStringA gives it under the Japanese code page 932, which the
 // tests run with as the ANSI code page.
