@@ -40,7 +40,7 @@ void fitreport(char* buf, const char* text, bool blank, const char* suffix) {
     std::size_t room = reportsize - 1 - suffixlength - blanklength;
     const char* end = text;
     for (;;) {
-        const char* next = nextchar(end);
+        const char* next = nextnativechar(end);
         if (next == end || static_cast<std::size_t>(next - text) > room) {
             break;
         }

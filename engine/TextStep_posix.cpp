@@ -12,7 +12,7 @@ bool iscontinuation(char c) {
 } // namespace
 
 // A character ends before the next byte that does not continue a sequence.
-const char* nextchar(const char* text) {
+const char* nextnativechar(const char* text) {
     if (*text == '\0') {
         return text;
     }

@@ -2,6 +2,6 @@
 
 #include <windows.h>
 
-const char* nextchar(const char* text) {
+const char* nextnativechar(const char* text) {
     return CharNextA(text);
 }

@@ -14,7 +14,7 @@ bool isleadbyte(unsigned char c) {
 
 } // namespace
 
-const char* charnext(const char* p) {
+const char* nextansichar(const char* p) {
     if (*p == '\0') {
         return p;
     }

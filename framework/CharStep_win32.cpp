@@ -2,6 +2,6 @@
 
 #include <windows.h>
 
-const char* charnext(const char* p) {
+const char* nextansichar(const char* p) {
     return CharNextA(p);
 }

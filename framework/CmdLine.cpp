@@ -83,14 +83,14 @@ bool CmdLine::parsetext(const char* text) {
     if (byteat(p) == doublequote) {
         ++p;
         while (*p != '\0' && byteat(p) != doublequote) {
-            p = charnext(p);
+            p = nextansichar(p);
         }
         if (byteat(p) == doublequote) {
             ++p;
         }
     } else if (byteat(p) > blank) {
         while (byteat(p) > blank) {
-            p = charnext(p);
+            p = nextansichar(p);
         }
     }
     tokenize(p, false);
@@ -103,7 +103,7 @@ void CmdLine::tokenize(char* p, bool commentsections) {
         p = clearseparators(p);
         while (commentsections && byteat(p) == semicolon) {
             while (*p != '\0' && byteat(p) != linefeed) {
-                char* next = charnext(p);
+                char* next = nextansichar(p);
                 std::memset(p, 0, static_cast<std::size_t>(next - p));
                 p = next;
             }
@@ -115,10 +115,10 @@ void CmdLine::tokenize(char* p, bool commentsections) {
         char* first = p;
         do {
             const unsigned char c = byteat(p);
-            p = charnext(p);
+            p = nextansichar(p);
             if (isquote(c)) {
                 while (byteat(p) != c && isquotedbyte(byteat(p))) {
-                    p = charnext(p);
+                    p = nextansichar(p);
                 }
                 if (byteat(p) == c) {
                     ++p;

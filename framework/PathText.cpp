@@ -5,7 +5,7 @@
 
 bool cutatlast(char* text, char sep) {
     char* last = nullptr;
-    for (char* p = text; *p != '\0'; p = charnext(p)) {
+    for (char* p = text; *p != '\0'; p = nextansichar(p)) {
         if (*p == sep) {
             last = p;
         }
