@@ -3,13 +3,14 @@
 #include "App.h"
 #include "DlgProc.h"
 #include "ResourceIds.h"
+#include "Version.h"
 
 #include <cstdio>
 
 namespace {
 
 constexpr std::size_t versiontextsize = 1024;
-constexpr const char* versionformat = "%s version %s\n%s";
+constexpr const char* versionformat = SONORM_VERSION_FORMAT;
 
 } // namespace
 

@@ -12,6 +12,8 @@
 #define SONORM_FILEVERSION "1.01"
 #define SONORM_PRODUCTVERSION "1.01"
 #define SONORM_LEGAL "Copyright (C) 2026 Velquin"
+/* The version text: product name, file version, rights notice (version dialog, --version). */
+#define SONORM_VERSION_FORMAT "%s version %s\n%s"
 /* Binary file and product version 1.0.1.1. */
 #define SONORM_VERSION_MAJOR 1
 #define SONORM_VERSION_MINOR 0
