@@ -1,70 +1,53 @@
-// File-system operations of the tool beyond the engine's reading and writing: file identity,
-// folder walks, path pieces, and the steps of a safe replacement (exclusive create, flush to
-// disk, rename over, hard link, times and permissions). Errors are the platform's numbers
-// (errno / GetLastError), read with fslasterror right after a failing call.
+// What the tool needs of the file system beyond std::filesystem: names in the narrow encoding
+// the user typed (the ANSI code page on Windows, which MinGW's std::filesystem would read as
+// another encoding), file identity and link count, exclusive create, flush to disk, replace,
+// and the owner, attributes and times a rewritten file keeps. Errors as std::error_code.
 #ifndef SONORM_CLI_FILESYSTEM_H
 #define SONORM_CLI_FILESYSTEM_H
 
 #include <cstdint>
+#include <filesystem>
 #include <string>
-#include <vector>
+#include <system_error>
 
-struct FileStat {
-    bool exists = false;
-    bool isdir = false;
-    bool islink = false; // a symbolic link or reparse point (the folder walk does not follow it)
-    std::uint64_t size = 0;
-    std::uint64_t volume = 0; // volume and index together identify a file
+namespace fs = std::filesystem;
+
+fs::path topath(const std::string& name);
+std::string nameof(const fs::path& path);
+// A key two names share when they spell the same path (letter case ignored on Windows).
+std::string pathkey(const std::string& name);
+
+struct FileId {
+    std::uint64_t volume = 0;
     std::uint64_t index = 0;
-    std::int64_t atime = 0; // platform units: nanoseconds (POSIX), 100 ns (Windows)
-    std::int64_t mtime = 0;
-    std::uint32_t mode = 0; // permission bits (POSIX) or file attributes (Windows)
+    std::uint64_t links = 0;
+    bool operator<(const FileId& other) const {
+        return volume != other.volume ? volume < other.volume : index < other.index;
+    }
 };
 
-inline bool samefile(const FileStat& a, const FileStat& b) {
-    return a.exists && b.exists && a.volume == b.volume && a.index == b.index;
-}
+// Identity of the file name reaches (links followed); false when it cannot be examined.
+bool fileid(const std::string& name, FileId& id);
+// The file behind name with every symbolic link resolved; name itself when there is none.
+std::string realname(const std::string& name);
 
-// Fills st for name (links followed, or not with follow false). False when name does not exist
-// (st.exists false) or cannot be examined.
-bool fsstat(const std::string& name, FileStat& st, bool follow = true);
-std::uint32_t fslasterror();
-std::string fserrortext(std::uint32_t error);
-// Error number of "the file already exists".
-std::uint32_t fserrexists();
+// Creates name, which must not exist yet, empty; readable only by its owner when private.
+bool createnew(const std::string& name, bool privatefile, std::error_code& error);
+bool flushfile(const std::string& name, std::error_code& error);
+// Renames from over to; durable: the rename itself has reached the disk when this returns.
+bool replacefile(const std::string& from, const std::string& to, bool durable,
+                 std::error_code& error);
+bool removefile(const std::string& name);
+// Gives to the owner, group, permissions and extended attributes (POSIX) or the attributes
+// (Windows) of from. Refuses rather than give a file another owner.
+bool copyattributes(const std::string& from, const std::string& to, std::error_code& error);
+// Gives to the access and modification times of from.
+bool copytimes(const std::string& from, const std::string& to, std::error_code& error);
 
-// Names in dir, without "." and "..", sorted bytewise.
-bool fslistdir(const std::string& dir, std::vector<std::string>& names);
-// Creates dir and every missing parent; true when dir exists as a folder afterwards.
-bool fsmakedirs(const std::string& dir);
-
-// Path pieces. Windows versions step double-byte characters (a trail byte can be 0x5C).
-std::string fsjoin(const std::string& dir, const std::string& name);
-std::string fsbasename(const std::string& path);
-// The folder part of path; "" when path has none.
-std::string fsdirname(const std::string& path);
-// Absolute, lexically normalised path (links not resolved).
-std::string fsfullpath(const std::string& path);
-// A key that two names share when they spell the same path (letter case ignored on Windows).
-std::string fspathkey(const std::string& path);
-inline bool fssamepath(const std::string& a, const std::string& b) {
-    return fspathkey(a) == fspathkey(b);
-}
-
-// Creates name, which must not exist yet, as an empty file (mode 0600 when privatefile).
-bool fscreatenew(const std::string& name, bool privatefile);
-// Writes the file's data and metadata through to the disk.
-bool fsflush(const std::string& name);
-// Renames from to to, replacing to; with writethrough the rename itself is on disk when this
-// returns (the folder entry flushed where the platform allows).
-bool fsreplace(const std::string& from, const std::string& to, bool writethrough);
-// Makes to a second name of from (hard link), else a flushed copy; an existing to is replaced.
-bool fslinkorcopy(const std::string& from, const std::string& to);
-bool fsremove(const std::string& name);
-// Gives name the access and modification times of from.
-bool fssettimes(const std::string& name, const FileStat& from);
-// Gives name the permissions (POSIX) or attributes (Windows) of from.
-bool fssetmode(const std::string& name, const FileStat& from);
-std::uint32_t fsprocessid();
+std::uint32_t processid();
+// Whether process pid exists on this host.
+bool processalive(std::uint32_t pid);
+// The name of this host.
+std::string hostname();
 
 #endif

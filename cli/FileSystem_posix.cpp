@@ -1,305 +1,153 @@
 #include "FileSystem.h"
 
-#include <algorithm>
 #include <cerrno>
+#include <climits>
+#include <csignal>
+#include <cstdlib>
 #include <cstring>
-#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
-constexpr std::int64_t nanosecondspersecond = 1000000000;
-constexpr mode_t publicfilemode = 0666; // narrowed by the umask
-constexpr mode_t privatefilemode = 0600;
-constexpr mode_t foldermode = 0777;
+constexpr mode_t publicmode = 0666; // narrowed by the umask
+constexpr mode_t privatemode = 0600;
 constexpr mode_t permissionbits = 07777;
-constexpr std::size_t copyblocksize = 1 << 20;
-constexpr std::size_t errortextsize = 256;
 
-std::int64_t nanoseconds(const timespec& t) {
-    return static_cast<std::int64_t>(t.tv_sec) * nanosecondspersecond + t.tv_nsec;
+bool fail(std::error_code& error) {
+    error.assign(errno, std::system_category());
+    return false;
 }
 
-timespec totimespec(std::int64_t ns) {
-    timespec t{};
-    t.tv_sec = static_cast<time_t>(ns / nanosecondspersecond);
-    t.tv_nsec = static_cast<long>(ns % nanosecondspersecond);
-    return t;
-}
-
-bool syncfolder(const std::string& folder) {
-    int fd = open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY);
-    if (fd < 0) {
-        return false;
+// A descriptor closed on every way out.
+struct Descriptor {
+    int fd;
+    ~Descriptor() {
+        if (fd >= 0) {
+            ::close(fd);
+        }
     }
-    bool ok = fsync(fd) == 0;
-    close(fd);
-    return ok;
+};
+
+bool syncfolder(const std::string& name) {
+    fs::path folder = fs::path(name).parent_path();
+    Descriptor dir{::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY)};
+    return dir.fd >= 0 && ::fsync(dir.fd) == 0;
 }
 
-bool writeall(int fd, const char* data, std::size_t count) {
-    while (count > 0) {
-        ssize_t done = write(fd, data, count);
-        if (done < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
+// Every extended attribute of from (ACLs are among them) set on to.
+bool copyxattrs(const std::string& from, const std::string& to) {
+    ssize_t size = ::listxattr(from.c_str(), nullptr, 0);
+    if (size <= 0) {
+        return size == 0 || errno == ENOTSUP;
+    }
+    std::vector<char> names(static_cast<std::size_t>(size));
+    size = ::listxattr(from.c_str(), names.data(), names.size());
+    for (ssize_t at = 0; at < size; at += static_cast<ssize_t>(std::strlen(&names[at])) + 1) {
+        const char* name = &names[static_cast<std::size_t>(at)];
+        ssize_t length = ::getxattr(from.c_str(), name, nullptr, 0);
+        std::vector<char> value(static_cast<std::size_t>(length > 0 ? length : 0));
+        if (length < 0 || ::getxattr(from.c_str(), name, value.data(), value.size()) != length ||
+            ::setxattr(to.c_str(), name, value.data(), value.size(), 0) != 0) {
             return false;
         }
-        data += done;
-        count -= static_cast<std::size_t>(done);
     }
-    return true;
-}
-
-bool copyfile(const std::string& from, const std::string& to) {
-    int in = open(from.c_str(), O_RDONLY);
-    if (in < 0) {
-        return false;
-    }
-    int out = open(to.c_str(), O_WRONLY | O_CREAT | O_TRUNC, privatefilemode);
-    if (out < 0) {
-        int error = errno;
-        close(in);
-        errno = error;
-        return false;
-    }
-    std::vector<char> buffer(copyblocksize);
-    bool ok = true;
-    for (;;) {
-        ssize_t got = read(in, buffer.data(), buffer.size());
-        if (got < 0 && errno == EINTR) {
-            continue;
-        }
-        if (got <= 0) {
-            ok = got == 0;
-            break;
-        }
-        if (!writeall(out, buffer.data(), static_cast<std::size_t>(got))) {
-            ok = false;
-            break;
-        }
-    }
-    int error = errno;
-    ok = ok && fsync(out) == 0;
-    error = ok ? 0 : (error != 0 ? error : errno);
-    close(in);
-    if (close(out) != 0 && ok) {
-        ok = false;
-        error = errno;
-    }
-    errno = error;
-    return ok;
+    return size >= 0;
 }
 
 } // namespace
 
-bool fsstat(const std::string& name, FileStat& st, bool follow) {
-    st = FileStat{};
-    struct stat s {};
-    int rc = follow ? stat(name.c_str(), &s) : lstat(name.c_str(), &s);
-    if (rc != 0) {
+fs::path topath(const std::string& name) {
+    return fs::path(name);
+}
+
+std::string nameof(const fs::path& path) {
+    return path.string();
+}
+
+std::string pathkey(const std::string& name) {
+    std::error_code error;
+    return fs::absolute(name, error).lexically_normal().string();
+}
+
+bool fileid(const std::string& name, FileId& id) {
+    struct stat info {};
+    if (::stat(name.c_str(), &info) != 0) {
         return false;
     }
-    st.exists = true;
-    st.isdir = S_ISDIR(s.st_mode);
-    st.islink = S_ISLNK(s.st_mode);
-    st.size = static_cast<std::uint64_t>(s.st_size);
-    st.volume = static_cast<std::uint64_t>(s.st_dev);
-    st.index = static_cast<std::uint64_t>(s.st_ino);
-    st.atime = nanoseconds(s.st_atim);
-    st.mtime = nanoseconds(s.st_mtim);
-    st.mode = static_cast<std::uint32_t>(s.st_mode & permissionbits);
+    id = {static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino),
+          static_cast<std::uint64_t>(info.st_nlink)};
     return true;
 }
 
-std::uint32_t fslasterror() {
-    return static_cast<std::uint32_t>(errno);
+std::string realname(const std::string& name) {
+    char* real = ::realpath(name.c_str(), nullptr);
+    std::string out = real != nullptr ? real : name;
+    std::free(real);
+    return out;
 }
 
-std::string fserrortext(std::uint32_t error) {
-    char buf[errortextsize];
-    // GNU strerror_r: returns the text, not necessarily in buf.
-    const char* text = strerror_r(static_cast<int>(error), buf, sizeof buf);
-    return text != nullptr ? std::string(text) : std::string();
+bool createnew(const std::string& name, bool privatefile, std::error_code& error) {
+    Descriptor file{::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
+                           privatefile ? privatemode : publicmode)};
+    return file.fd >= 0 || fail(error);
 }
 
-std::uint32_t fserrexists() {
-    return EEXIST;
+bool flushfile(const std::string& name, std::error_code& error) {
+    Descriptor file{::open(name.c_str(), O_RDONLY | O_CLOEXEC)};
+    return (file.fd >= 0 && ::fsync(file.fd) == 0) || fail(error);
 }
 
-bool fslistdir(const std::string& dir, std::vector<std::string>& names) {
-    names.clear();
-    DIR* d = opendir(dir.c_str());
-    if (d == nullptr) {
-        return false;
+bool replacefile(const std::string& from, const std::string& to, bool durable,
+                 std::error_code& error) {
+    if (::rename(from.c_str(), to.c_str()) != 0) {
+        return fail(error);
     }
-    errno = 0;
-    while (dirent* entry = readdir(d)) {
-        if (std::strcmp(entry->d_name, ".") != 0 && std::strcmp(entry->d_name, "..") != 0) {
-            names.emplace_back(entry->d_name);
-        }
-    }
-    int error = errno;
-    closedir(d);
-    std::sort(names.begin(), names.end());
-    errno = error;
-    return error == 0;
-}
-
-bool fsmakedirs(const std::string& dir) {
-    std::string path = dir;
-    while (path.size() > 1 && path.back() == '/') {
-        path.pop_back();
-    }
-    FileStat st;
-    if (fsstat(path, st)) {
-        if (!st.isdir) {
-            errno = ENOTDIR;
-            return false;
-        }
-        return true;
-    }
-    std::string parent = fsdirname(path);
-    if (!parent.empty() && parent != path && !fsmakedirs(parent)) {
-        return false;
-    }
-    if (mkdir(path.c_str(), foldermode) != 0 && errno != EEXIST) {
-        return false;
+    // The rename reaches the disk with its folder; nothing could be undone if that failed.
+    if (durable) {
+        syncfolder(to);
     }
     return true;
 }
 
-std::string fsjoin(const std::string& dir, const std::string& name) {
-    if (dir.empty()) {
-        return name;
-    }
-    if (dir.back() == '/') {
-        return dir + name;
-    }
-    return dir + "/" + name;
+bool removefile(const std::string& name) {
+    return ::unlink(name.c_str()) == 0;
 }
 
-std::string fsbasename(const std::string& path) {
-    std::size_t slash = path.find_last_of('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
+bool copyattributes(const std::string& from, const std::string& to, std::error_code& error) {
+    struct stat info {};
+    if (::stat(from.c_str(), &info) != 0) {
+        return fail(error);
+    }
+    // The owner first: a change of owner clears the set-id bits, which the mode then restores.
+    // When the owner cannot be kept, nothing further is given (no set-id bits to another owner).
+    return (::chown(to.c_str(), info.st_uid, info.st_gid) == 0 &&
+            ::chmod(to.c_str(), info.st_mode & permissionbits) == 0 && copyxattrs(from, to)) ||
+           fail(error);
 }
 
-std::string fsdirname(const std::string& path) {
-    std::size_t slash = path.find_last_of('/');
-    if (slash == std::string::npos) {
-        return std::string();
+bool copytimes(const std::string& from, const std::string& to, std::error_code& error) {
+    struct stat info {};
+    if (::stat(from.c_str(), &info) != 0) {
+        return fail(error);
     }
-    std::size_t end = path.find_last_not_of('/', slash);
-    return end == std::string::npos ? std::string("/") : path.substr(0, end + 1);
+    const timespec times[2] = {info.st_atim, info.st_mtim};
+    return ::utimensat(AT_FDCWD, to.c_str(), times, 0) == 0 || fail(error);
 }
 
-std::string fsfullpath(const std::string& path) {
-    std::string whole = path;
-    if (whole.empty() || whole[0] != '/') {
-        std::vector<char> cwd(4096);
-        if (getcwd(cwd.data(), cwd.size()) != nullptr) {
-            whole = std::string(cwd.data()) + "/" + whole;
-        }
-    }
-    std::vector<std::string> parts;
-    std::size_t pos = 0;
-    while (pos <= whole.size()) {
-        std::size_t next = whole.find('/', pos);
-        if (next == std::string::npos) {
-            next = whole.size();
-        }
-        std::string part = whole.substr(pos, next - pos);
-        if (part == "..") {
-            if (!parts.empty()) {
-                parts.pop_back();
-            }
-        } else if (!part.empty() && part != ".") {
-            parts.push_back(part);
-        }
-        pos = next + 1;
-    }
-    std::string out;
-    for (const std::string& part : parts) {
-        out += "/" + part;
-    }
-    return out.empty() ? std::string("/") : out;
+std::uint32_t processid() {
+    return static_cast<std::uint32_t>(::getpid());
 }
 
-std::string fspathkey(const std::string& path) {
-    return fsfullpath(path);
+bool processalive(std::uint32_t pid) {
+    return ::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM;
 }
 
-bool fscreatenew(const std::string& name, bool privatefile) {
-    int fd = open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL,
-                  privatefile ? privatefilemode : publicfilemode);
-    if (fd < 0) {
-        return false;
-    }
-    return close(fd) == 0;
-}
-
-bool fsflush(const std::string& name) {
-    int fd = open(name.c_str(), O_RDWR);
-    if (fd < 0) {
-        return false;
-    }
-    bool ok = fsync(fd) == 0;
-    int error = errno;
-    if (close(fd) != 0 && ok) {
-        return false;
-    }
-    errno = error;
-    return ok;
-}
-
-bool fsreplace(const std::string& from, const std::string& to, bool writethrough) {
-    if (rename(from.c_str(), to.c_str()) != 0) {
-        return false;
-    }
-    // The rename reaches the disk only with its folder; a failure here changes nothing that
-    // could be undone, so it is not reported.
-    if (writethrough) {
-        syncfolder(fsdirname(to));
-    }
-    return true;
-}
-
-bool fslinkorcopy(const std::string& from, const std::string& to) {
-    if (unlink(to.c_str()) != 0 && errno != ENOENT) {
-        return false;
-    }
-    if (link(from.c_str(), to.c_str()) == 0) {
-        syncfolder(fsdirname(to));
-        return true;
-    }
-    if (errno != EXDEV && errno != EPERM && errno != ENOTSUP && errno != EMLINK) {
-        return false;
-    }
-    if (!copyfile(from, to)) {
-        int error = errno;
-        unlink(to.c_str());
-        errno = error;
-        return false;
-    }
-    return true;
-}
-
-bool fsremove(const std::string& name) {
-    return unlink(name.c_str()) == 0;
-}
-
-bool fssettimes(const std::string& name, const FileStat& from) {
-    timespec times[2] = {totimespec(from.atime), totimespec(from.mtime)};
-    return utimensat(AT_FDCWD, name.c_str(), times, 0) == 0;
-}
-
-bool fssetmode(const std::string& name, const FileStat& from) {
-    return chmod(name.c_str(), static_cast<mode_t>(from.mode & permissionbits)) == 0;
-}
-
-std::uint32_t fsprocessid() {
-    return static_cast<std::uint32_t>(getpid());
+std::string hostname() {
+    char name[HOST_NAME_MAX + 1] = {};
+    ::gethostname(name, sizeof name - 1);
+    return name;
 }

@@ -1,287 +1,130 @@
 #include "FileSystem.h"
 
-#include <algorithm>
-#include <cstring>
+#include "UniqueHandle.h"
+
 #include <windows.h>
 
 namespace {
 
 constexpr DWORD keptattributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
                                  FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
-constexpr DWORD formatflags = FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS;
-constexpr DWORD neutrallanguage = 0x400;
-constexpr std::size_t errortextsize = 512;
+constexpr DWORD anyshare = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 constexpr int wordbits = 32;
 
-std::uint64_t joinwords(DWORD high, DWORD low) {
-    return (static_cast<std::uint64_t>(high) << wordbits) | low;
+bool fail(std::error_code& error) {
+    error.assign(static_cast<int>(GetLastError()), std::system_category());
+    return false;
 }
 
-FILETIME tofiletime(std::int64_t value) {
-    FILETIME t;
-    t.dwLowDateTime = static_cast<DWORD>(static_cast<std::uint64_t>(value));
-    t.dwHighDateTime = static_cast<DWORD>(static_cast<std::uint64_t>(value) >> wordbits);
-    return t;
-}
-
-bool isseparator(char c) {
-    return c == '\\' || c == '/';
-}
-
-// Byte offset of the last path separator (or drive colon), stepping double-byte characters;
-// npos when there is none.
-std::size_t lastseparator(const std::string& path, bool colontoo) {
-    std::size_t found = std::string::npos;
-    const char* start = path.c_str();
-    for (const char* p = start; *p != '\0'; p = CharNextA(p)) {
-        if (isseparator(*p) || (colontoo && *p == ':')) {
-            found = static_cast<std::size_t>(p - start);
-        }
-    }
-    return found;
-}
-
-// Whether path ends in a separator, seen as a whole character.
-bool endsinseparator(const std::string& path) {
-    std::size_t last = lastseparator(path, true);
-    return last != std::string::npos && last + 1 == path.size();
-}
-
-std::string uppercase(std::string text) {
-    if (!text.empty()) {
-        CharUpperBuffA(&text[0], static_cast<DWORD>(text.size()));
-    }
-    return text;
+UniqueFile openexisting(const std::string& name, DWORD access) {
+    return UniqueFile(CreateFileA(name.c_str(), access, anyshare, nullptr, OPEN_EXISTING,
+                                  FILE_FLAG_BACKUP_SEMANTICS, nullptr));
 }
 
 } // namespace
 
-bool fsstat(const std::string& name, FileStat& st, bool follow) {
-    st = FileStat{};
-    DWORD flags = FILE_FLAG_BACKUP_SEMANTICS | (follow ? 0 : FILE_FLAG_OPEN_REPARSE_POINT);
-    // No access asked: works while another handle holds the file with any share mode.
-    HANDLE h = CreateFileA(name.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                           nullptr, OPEN_EXISTING, flags, nullptr);
-    if (h == INVALID_HANDLE_VALUE) {
-        return false;
+fs::path topath(const std::string& name) {
+    int size = static_cast<int>(name.size());
+    std::wstring wide(
+        static_cast<std::size_t>(MultiByteToWideChar(CP_ACP, 0, name.data(), size, nullptr, 0)),
+        L'\0');
+    MultiByteToWideChar(CP_ACP, 0, name.data(), size, wide.data(), static_cast<int>(wide.size()));
+    return fs::path(wide);
+}
+
+std::string nameof(const fs::path& path) {
+    const std::wstring& wide = path.native();
+    int size = static_cast<int>(wide.size());
+    std::string name(static_cast<std::size_t>(WideCharToMultiByte(CP_ACP, 0, wide.data(), size,
+                                                                  nullptr, 0, nullptr, nullptr)),
+                     '\0');
+    WideCharToMultiByte(CP_ACP, 0, wide.data(), size, name.data(), static_cast<int>(name.size()),
+                        nullptr, nullptr);
+    return name;
+}
+
+std::string pathkey(const std::string& name) {
+    std::error_code error;
+    std::string key = nameof(fs::absolute(topath(name), error).lexically_normal());
+    if (!key.empty()) {
+        CharUpperBuffA(key.data(), static_cast<DWORD>(key.size()));
     }
+    return key;
+}
+
+bool fileid(const std::string& name, FileId& id) {
+    UniqueFile file = openexisting(name, 0);
     BY_HANDLE_FILE_INFORMATION info;
-    BOOL ok = GetFileInformationByHandle(h, &info);
-    DWORD error = GetLastError();
-    CloseHandle(h);
-    if (!ok) {
-        SetLastError(error);
+    if (!file || !GetFileInformationByHandle(file.get(), &info)) {
         return false;
     }
-    st.exists = true;
-    st.isdir = (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-    st.islink = (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
-    st.size = joinwords(info.nFileSizeHigh, info.nFileSizeLow);
-    st.volume = info.dwVolumeSerialNumber;
-    st.index = joinwords(info.nFileIndexHigh, info.nFileIndexLow);
-    st.atime = static_cast<std::int64_t>(
-        joinwords(info.ftLastAccessTime.dwHighDateTime, info.ftLastAccessTime.dwLowDateTime));
-    st.mtime = static_cast<std::int64_t>(
-        joinwords(info.ftLastWriteTime.dwHighDateTime, info.ftLastWriteTime.dwLowDateTime));
-    st.mode = info.dwFileAttributes;
+    id = {info.dwVolumeSerialNumber,
+          static_cast<std::uint64_t>(info.nFileIndexHigh) << wordbits | info.nFileIndexLow,
+          info.nNumberOfLinks};
     return true;
 }
 
-std::uint32_t fslasterror() {
-    return GetLastError();
+std::string realname(const std::string& name) {
+    return name;
 }
 
-std::string fserrortext(std::uint32_t error) {
-    char buf[errortextsize];
-    DWORD length =
-        FormatMessageA(formatflags, nullptr, error, neutrallanguage, buf, sizeof buf, nullptr);
-    std::string text(buf, length);
-    while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' ')) {
-        text.pop_back();
-    }
-    if (text.empty()) {
-        text = "error " + std::to_string(error);
-    }
-    return text;
+bool createnew(const std::string& name, bool, std::error_code& error) {
+    UniqueFile file(CreateFileA(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    return file || fail(error);
 }
 
-std::uint32_t fserrexists() {
-    return ERROR_FILE_EXISTS;
+bool flushfile(const std::string& name, std::error_code& error) {
+    UniqueFile file = openexisting(name, GENERIC_WRITE);
+    return (file && FlushFileBuffers(file.get())) || fail(error);
 }
 
-bool fslistdir(const std::string& dir, std::vector<std::string>& names) {
-    names.clear();
-    WIN32_FIND_DATAA data;
-    HANDLE h = FindFirstFileA(fsjoin(dir, "*").c_str(), &data);
-    if (h == INVALID_HANDLE_VALUE) {
-        return GetLastError() == ERROR_FILE_NOT_FOUND;
-    }
-    do {
-        if (std::strcmp(data.cFileName, ".") != 0 && std::strcmp(data.cFileName, "..") != 0) {
-            names.emplace_back(data.cFileName);
-        }
-    } while (FindNextFileA(h, &data));
-    DWORD error = GetLastError();
-    FindClose(h);
-    std::sort(names.begin(), names.end());
-    SetLastError(error);
-    return error == ERROR_NO_MORE_FILES;
+bool replacefile(const std::string& from, const std::string& to, bool durable,
+                 std::error_code& error) {
+    DWORD flags = MOVEFILE_REPLACE_EXISTING | (durable ? MOVEFILE_WRITE_THROUGH : 0);
+    return MoveFileExA(from.c_str(), to.c_str(), flags) || fail(error);
 }
 
-bool fsmakedirs(const std::string& dir) {
-    std::string path = dir;
-    while (path.size() > 1 && endsinseparator(path) && path.back() != ':') {
-        path.pop_back();
-    }
-    FileStat st;
-    if (fsstat(path, st)) {
-        if (!st.isdir) {
-            SetLastError(ERROR_DIRECTORY);
-            return false;
-        }
-        return true;
-    }
-    std::string parent = fsdirname(path);
-    if (!parent.empty() && parent != path && !fsmakedirs(parent)) {
-        return false;
-    }
-    if (!CreateDirectoryA(path.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) {
-        return false;
-    }
-    return true;
+// A temporary file may already carry the original's read-only attribute.
+bool removefile(const std::string& name) {
+    return DeleteFileA(name.c_str()) ||
+           (SetFileAttributesA(name.c_str(), FILE_ATTRIBUTE_NORMAL) && DeleteFileA(name.c_str()));
 }
 
-std::string fsjoin(const std::string& dir, const std::string& name) {
-    if (dir.empty()) {
-        return name;
+bool copyattributes(const std::string& from, const std::string& to, std::error_code& error) {
+    DWORD attributes = GetFileAttributesA(from.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        return fail(error);
     }
-    if (endsinseparator(dir)) {
-        return dir + name;
-    }
-    return dir + "\\" + name;
+    attributes &= keptattributes;
+    return SetFileAttributesA(to.c_str(), attributes != 0 ? attributes : FILE_ATTRIBUTE_NORMAL) ||
+           fail(error);
 }
 
-std::string fsbasename(const std::string& path) {
-    std::size_t last = lastseparator(path, true);
-    return last == std::string::npos ? path : path.substr(last + 1);
+bool copytimes(const std::string& from, const std::string& to, std::error_code& error) {
+    FILETIME accessed;
+    FILETIME modified;
+    UniqueFile source = openexisting(from, 0);
+    if (!source || !GetFileTime(source.get(), nullptr, &accessed, &modified)) {
+        return fail(error);
+    }
+    UniqueFile target = openexisting(to, FILE_WRITE_ATTRIBUTES);
+    return (target && SetFileTime(target.get(), nullptr, &accessed, &modified)) || fail(error);
 }
 
-std::string fsdirname(const std::string& path) {
-    std::size_t last = lastseparator(path, true);
-    if (last == std::string::npos) {
-        return std::string();
-    }
-    if (path[last] == ':' || last == 0) {
-        return path.substr(0, last + 1); // "C:" stays "C:", "\x" gives "\"
-    }
-    std::string head = path.substr(0, last);
-    if (head.size() == 2 && head[1] == ':') {
-        return head + "\\"; // "C:\x" gives "C:\"
-    }
-    return head;
-}
-
-std::string fsfullpath(const std::string& path) {
-    char small[MAX_PATH];
-    DWORD needed = GetFullPathNameA(path.c_str(), MAX_PATH, small, nullptr);
-    if (needed == 0) {
-        return path;
-    }
-    if (needed < MAX_PATH) {
-        return std::string(small, needed);
-    }
-    std::string big(needed, '\0');
-    DWORD got = GetFullPathNameA(path.c_str(), needed, &big[0], nullptr);
-    big.resize(got < needed ? got : 0);
-    return big.empty() ? path : big;
-}
-
-std::string fspathkey(const std::string& path) {
-    return uppercase(fsfullpath(path));
-}
-
-bool fscreatenew(const std::string& name, bool) {
-    HANDLE h = CreateFileA(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE) {
-        return false;
-    }
-    return CloseHandle(h) != 0;
-}
-
-bool fsflush(const std::string& name) {
-    HANDLE h = CreateFileA(name.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE) {
-        return false;
-    }
-    BOOL ok = FlushFileBuffers(h);
-    DWORD error = GetLastError();
-    if (!CloseHandle(h) && ok) {
-        return false;
-    }
-    SetLastError(error);
-    return ok != 0;
-}
-
-bool fsreplace(const std::string& from, const std::string& to, bool writethrough) {
-    DWORD flags = MOVEFILE_REPLACE_EXISTING | (writethrough ? MOVEFILE_WRITE_THROUGH : 0);
-    return MoveFileExA(from.c_str(), to.c_str(), flags) != 0;
-}
-
-bool fslinkorcopy(const std::string& from, const std::string& to) {
-    if (!DeleteFileA(to.c_str()) && GetLastError() != ERROR_FILE_NOT_FOUND) {
-        return false;
-    }
-    if (CreateHardLinkA(to.c_str(), from.c_str(), nullptr)) {
-        return true;
-    }
-    if (!CopyFileA(from.c_str(), to.c_str(), FALSE)) {
-        return false;
-    }
-    if (!fsflush(to)) {
-        DWORD error = GetLastError();
-        DeleteFileA(to.c_str());
-        SetLastError(error);
-        return false;
-    }
-    return true;
-}
-
-bool fsremove(const std::string& name) {
-    if (DeleteFileA(name.c_str())) {
-        return true;
-    }
-    // A temporary file that already carries the original's read-only attribute.
-    if (GetLastError() != ERROR_ACCESS_DENIED ||
-        !SetFileAttributesA(name.c_str(), FILE_ATTRIBUTE_NORMAL)) {
-        return false;
-    }
-    return DeleteFileA(name.c_str()) != 0;
-}
-
-bool fssettimes(const std::string& name, const FileStat& from) {
-    HANDLE h = CreateFileA(name.c_str(), FILE_WRITE_ATTRIBUTES,
-                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE) {
-        return false;
-    }
-    FILETIME atime = tofiletime(from.atime);
-    FILETIME mtime = tofiletime(from.mtime);
-    BOOL ok = SetFileTime(h, nullptr, &atime, &mtime);
-    DWORD error = GetLastError();
-    CloseHandle(h);
-    SetLastError(error);
-    return ok != 0;
-}
-
-bool fssetmode(const std::string& name, const FileStat& from) {
-    DWORD attributes = from.mode & keptattributes;
-    return SetFileAttributesA(name.c_str(), attributes != 0 ? attributes : FILE_ATTRIBUTE_NORMAL) !=
-           0;
-}
-
-std::uint32_t fsprocessid() {
+std::uint32_t processid() {
     return GetCurrentProcessId();
+}
+
+bool processalive(std::uint32_t pid) {
+    UniqueHandle process(OpenProcess(SYNCHRONIZE, FALSE, pid));
+    return process ? WaitForSingleObject(process.get(), 0) == WAIT_TIMEOUT
+                   : GetLastError() == ERROR_ACCESS_DENIED;
+}
+
+std::string hostname() {
+    char name[MAX_COMPUTERNAME_LENGTH + 1] = {};
+    DWORD size = sizeof name;
+    GetComputerNameA(name, &size);
+    return name;
 }

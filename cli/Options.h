@@ -1,5 +1,5 @@
-// The command line of sonorm-cli, parsed with CLI11 into one Options value, and the texts of
-// --help, --version and the short usage.
+// The command line of sonorm-cli, parsed with CLI11 into one Options value; the option table
+// (Options.def) is also the man page's option list.
 #ifndef SONORM_CLI_OPTIONS_H
 #define SONORM_CLI_OPTIONS_H
 
@@ -16,30 +16,27 @@ struct Options {
     Mode mode = Mode::single;
     std::vector<std::string> operands;
     std::string outdir;
+    std::string backup; // suffix
     bool recursive = false;
     bool noclobber = false;
     bool keeptimes = false;
+    bool splitlinks = false;
     bool quiet = false;
     bool json = false;
-    std::string backupsuffix;
     unsigned jobs = 0; // 0: one per processor core
 };
 
 struct ParseOutcome {
-    bool run = false; // false: exit with status after printing out and err
+    bool run = false; // false: print out and err, end with status
     int status = exitok;
     std::string out;
     std::string err;
     Options options;
 };
 
-// argv as the process got it. The operand count of the single-file form is checked later,
-// after wildcard expansion.
+// argv as the process got it. The operand count of the single form is checked after
+// wildcard expansion, with usageerror.
 ParseOutcome parseoptions(int argc, const char* const* argv);
-
-std::string usagetext();
-std::string helptext();
-// "Sonorm version 1.01", a line feed, the rights notice (no final line break).
-std::string versiontext();
+std::string usageerror(const std::string& message);
 
 #endif

@@ -1,8 +1,9 @@
 #include "ReportText.h"
 
 #include "ErrorReport.h"
-#include "StringSource.h"
+#include "StringTable.h"
 
+#include <algorithm>
 #include <mutex>
 
 namespace {
@@ -14,19 +15,17 @@ std::string reporttext(const Result& result) {
     char buf[reportsize];
     bool severe = false;
     std::lock_guard<std::mutex> hold(reportlock);
-    if (!composereport(result, loadstringtext, nullptr, buf, severe)) {
-        return std::string();
-    }
-    return std::string(buf);
+    return composereport(result, loadstringtable, nullptr, buf, severe) ? buf : "";
+}
+
+std::string errortext(const std::error_code& error) {
+    std::lock_guard<std::mutex> hold(reportlock);
+    return oneline(error.message());
 }
 
 std::string oneline(const std::string& text) {
-    std::string out;
-    out.reserve(text.size());
-    for (char c : text) {
-        if (c != '\r' && c != '\n') {
-            out += c;
-        }
-    }
+    std::string out = text;
+    out.erase(std::remove_if(out.begin(), out.end(), [](char c) { return c == '\r' || c == '\n'; }),
+              out.end());
     return out;
 }

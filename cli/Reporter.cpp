@@ -9,143 +9,171 @@
 
 namespace {
 
-std::string describe(const Inspection& info) {
-    std::string text = std::string(info.formattag == wave::formatpcm
-                                       ? "PCM"
-                                       : "format " + std::to_string(info.formattag)) +
-                       ", " + std::to_string(info.channels) + " channels, " +
-                       std::to_string(info.bits) + " bits, " + std::to_string(info.rate) + " Hz, " +
-                       std::to_string(info.samples) + " samples, " + std::to_string(info.datasize) +
-                       " data bytes";
+constexpr auto redrawinterval = std::chrono::milliseconds(200);
+constexpr double kibibyte = 1024.0;
+
+std::size_t index(Status status) {
+    return static_cast<std::size_t>(status);
+}
+
+std::string describe(const WaveFacts& facts) {
+    std::string text =
+        (facts.formattag == wave::formatpcm ? std::string("PCM")
+                                            : "format " + std::to_string(facts.formattag)) +
+        ", " + std::to_string(facts.channels) + " channels, " + std::to_string(facts.bits) +
+        " bits, " + std::to_string(facts.rate) + " Hz, " + std::to_string(facts.samples) +
+        " samples, " + std::to_string(facts.datasize) + " data bytes; drops ";
     std::string drops;
-    for (const ChunkEntry& chunk : droppedchunks(info.chunks)) {
-        drops +=
-            (drops.empty() ? "" : ", ") + chunk.id + " (" + std::to_string(chunk.size) + " bytes)";
+    auto add = [&](const std::string& piece) { drops += (drops.empty() ? "" : ", ") + piece; };
+    for (const ChunkEntry& chunk : facts.dropped) {
+        add(chunk.id + " (" + std::to_string(chunk.size) + " bytes)");
     }
-    if (info.chunks.fmtextra != 0) {
-        drops +=
-            (drops.empty() ? "" : ", ") + std::to_string(info.chunks.fmtextra) + " extra fmt bytes";
+    if (facts.fmtextra != 0) {
+        add(std::to_string(facts.fmtextra) + " extra fmt bytes");
     }
-    if (info.chunks.trailing != 0) {
-        drops +=
-            (drops.empty() ? "" : ", ") + std::to_string(info.chunks.trailing) + " trailing bytes";
+    if (facts.trailing != 0) {
+        add(std::to_string(facts.trailing) + " trailing bytes");
     }
-    text += "; drops " + (drops.empty() ? std::string("nothing") : drops);
-    if (info.canonical) {
-        text += "; already canonical";
-    }
-    return text;
+    return text + (drops.empty() ? "nothing" : drops) +
+           (facts.canonical ? "; already canonical" : "");
 }
 
 } // namespace
 
-std::string checkline(const std::string& name, const JobOutcome& outcome) {
-    if (outcome.status == JobStatus::failed || !outcome.inspection) {
-        return name + ": fails: " + oneline(outcome.message);
+std::string formatbytes(std::uint64_t bytes) {
+    const char* units[] = {"B", "KiB", "MiB", "GiB"};
+    double value = static_cast<double>(bytes);
+    std::size_t unit = 0;
+    while (value >= kibibyte && unit + 1 < std::size(units)) {
+        value /= kibibyte;
+        ++unit;
     }
-    return name + ": ok: " + describe(*outcome.inspection);
+    char text[32];
+    std::snprintf(text, sizeof text,
+                  unit == 0  ? "%.0f %s"
+                  : unit < 3 ? "%.1f %s"
+                             : "%.2f %s",
+                  value, units[unit]);
+    return text;
 }
 
-std::string checkjson(const std::string& name, const JobOutcome& outcome) {
+std::string checkline(const std::string& name, const Outcome& outcome) {
+    switch (outcome.status) {
+    case Status::failed:
+        return name + ": fails: " + oneline(outcome.message);
+    case Status::skipped:
+        return name + ": skipped: " + outcome.message;
+    default:
+        return name + ": ok: " + describe(*outcome.facts);
+    }
+}
+
+std::string checkjson(const std::string& name, const Outcome& outcome) {
     nlohmann::ordered_json object;
     object["file"] = utf8text(name);
-    const bool ok = outcome.status != JobStatus::failed && outcome.inspection;
-    object["ok"] = ok;
-    if (outcome.inspection) {
-        const Inspection& info = *outcome.inspection;
-        if (!ok) {
-            object["code"] = info.result.code;
-            object["syserr"] = info.result.syserr;
+    if (outcome.status == Status::skipped) {
+        object["skipped"] = utf8text(outcome.message);
+    } else if (outcome.status == Status::failed) {
+        object["ok"] = false;
+        object["code"] = outcome.result.code;
+        object["syserr"] = outcome.result.syserr;
+        object["report"] = utf8text(oneline(outcome.message));
+    } else {
+        const WaveFacts& facts = *outcome.facts;
+        nlohmann::ordered_json dropped = nlohmann::ordered_json::array();
+        for (const ChunkEntry& chunk : facts.dropped) {
+            dropped.push_back({{"id", chunk.id}, {"offset", chunk.offset}, {"size", chunk.size}});
         }
-        if (ok) {
-            object["canonical"] = info.canonical;
-            object["format"] = info.formattag;
-            object["channels"] = info.channels;
-            object["bits"] = info.bits;
-            object["rate"] = info.rate;
-            object["samples"] = info.samples;
-            object["datasize"] = info.datasize;
-            object["datastart"] = info.datastart;
-            object["filesize"] = info.filesize;
-            nlohmann::ordered_json dropped = nlohmann::ordered_json::array();
-            for (const ChunkEntry& chunk : droppedchunks(info.chunks)) {
-                dropped.push_back(
-                    {{"id", chunk.id}, {"offset", chunk.offset}, {"size", chunk.size}});
-            }
-            object["dropped"] = dropped;
-            object["fmtextra"] = info.chunks.fmtextra;
-            object["trailing"] = info.chunks.trailing;
-        }
-    }
-    if (!ok) {
-        object["report"] = utf8text(outcome.message);
+        object = {{"file", object["file"]},       {"ok", true},
+                  {"canonical", facts.canonical}, {"format", facts.formattag},
+                  {"channels", facts.channels},   {"bits", facts.bits},
+                  {"rate", facts.rate},           {"samples", facts.samples},
+                  {"datasize", facts.datasize},   {"datastart", facts.datastart},
+                  {"filesize", facts.filesize},   {"dropped", dropped},
+                  {"fmtextra", facts.fmtextra},   {"trailing", facts.trailing}};
     }
     return object.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
 }
 
-Reporter::Reporter(ReportStyle reportstyle, bool quietflag, Progress& display)
-    : style(reportstyle), quiet(quietflag), progress(display) {}
-
-void Reporter::errline(const std::string& text) {
-    progress.clear();
-    writeerr(text + linebreak);
+Reporter::Reporter(const Options& runoptions, const std::vector<Job>& jobs)
+    : options(runoptions), files(jobs.size()), begin(std::chrono::steady_clock::now()),
+      lastdraw(begin) {
+    for (const Job& job : jobs) {
+        totalbytes += job.size;
+    }
+    progress = !options.quiet && stderristerminal() &&
+               (options.mode != Mode::single || totalbytes > bigfilebytes);
 }
 
-void Reporter::outline(const std::string& text) {
-    progress.clear();
-    writeout(text + linebreak);
-}
-
-void Reporter::count(const JobOutcome& outcome) {
-    switch (outcome.status) {
-    case JobStatus::converted:
-        ++converted;
-        written += outcome.written;
-        break;
-    case JobStatus::unchanged:
-        ++unchanged;
-        break;
-    case JobStatus::skipped:
-        ++skipped;
-        break;
-    case JobStatus::failed:
-        ++failed;
-        break;
+void Reporter::clearline() {
+    if (shown != 0) {
+        writeerr("\r" + std::string(shown, ' ') + "\r");
+        shown = 0;
     }
 }
 
-void Reporter::report(const PlannedJob& job, const JobOutcome& outcome) {
-    count(outcome);
-    if (style == ReportStyle::check) {
-        outline(checkline(job.input, outcome));
+void Reporter::print(bool toout, const std::string& text) {
+    clearline();
+    (toout ? writeout : writeerr)(text + linebreak);
+}
+
+// files done of all, bytes of all, rate; only when the last drawing is old enough.
+void Reporter::draw() {
+    auto now = std::chrono::steady_clock::now();
+    if (!progress || now - lastdraw < redrawinterval) {
         return;
     }
-    if (style == ReportStyle::json) {
-        outline(checkjson(job.input, outcome));
-        return;
-    }
-    if (outcome.status == JobStatus::failed || (outcome.status == JobStatus::skipped && !quiet)) {
-        std::string prefix = outcome.status == JobStatus::skipped ? "skipped: " : "";
-        errline(job.input + ": " + prefix + oneline(outcome.message));
-    }
+    lastdraw = now;
+    double seconds = std::chrono::duration<double>(now - begin).count();
+    std::string text =
+        files > 1 ? std::to_string(done) + "/" + std::to_string(files) + " files, " : std::string();
+    text += formatbytes(readbytes) + " of " + formatbytes(totalbytes) + ", " +
+            formatbytes(static_cast<std::uint64_t>(static_cast<double>(readbytes) / seconds)) +
+            "/s";
+    std::size_t length = text.size();
+    writeerr("\r" + text + std::string(shown > length ? shown - length : 0, ' '));
+    shown = length;
 }
 
-void Reporter::summary(double seconds) {
-    if (quiet) {
-        return;
+void Reporter::advance(std::uint64_t bytes) {
+    std::lock_guard<std::mutex> hold(lock);
+    readbytes += bytes;
+    draw();
+}
+
+void Reporter::report(const Job& job, const Outcome& outcome) {
+    std::lock_guard<std::mutex> hold(lock);
+    ++counts[index(outcome.status)];
+    ++done;
+    written += outcome.written;
+    if (options.mode == Mode::check) {
+        print(true, options.json ? checkjson(job.input, outcome) : checkline(job.input, outcome));
+    } else if (outcome.status == Status::failed) {
+        print(false, options.mode == Mode::single ? outcome.message
+                                                  : job.input + ": " + oneline(outcome.message));
+    } else if (outcome.status == Status::skipped && !options.quiet) {
+        print(false, job.input + ": skipped: " + outcome.message);
     }
+    draw();
+}
+
+int Reporter::finish() {
+    std::lock_guard<std::mutex> hold(lock);
     char time[32];
-    std::snprintf(time, sizeof time, "%.2f s", seconds);
-    std::string text;
-    if (style == ReportStyle::convert) {
-        text = "sonorm-cli: " + std::to_string(converted) + " converted, " +
-               std::to_string(failed) + " failed, " + std::to_string(skipped) + " skipped, " +
-               std::to_string(unchanged) + " already canonical; " + std::to_string(written) +
-               " bytes written in " + time;
-    } else {
-        text = "sonorm-cli: " + std::to_string(converted + unchanged) + " would convert (" +
-               std::to_string(unchanged) + " already canonical), " + std::to_string(failed) +
-               " would fail, " + std::to_string(skipped) + " skipped; " + time;
+    std::snprintf(time, sizeof time, "%.2f s",
+                  std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count());
+    const bool check = options.mode == Mode::check;
+    std::string would = check ? "would " : "";
+    std::string text = "sonorm-cli: " + std::to_string(counts[index(Status::converted)]) + " " +
+                       would + (check ? "convert, " : "converted, ") +
+                       std::to_string(counts[index(Status::failed)]) + " " + would +
+                       (check ? "fail, " : "failed, ") +
+                       std::to_string(counts[index(Status::skipped)]) + " skipped, " +
+                       std::to_string(counts[index(Status::unchanged)]) + " already canonical; " +
+                       (check ? "" : std::to_string(written) + " bytes written in ") + time;
+    clearline();
+    if (!options.quiet && options.mode != Mode::single) {
+        print(false, text);
     }
-    errline(text);
+    return counts[index(Status::failed)] != 0 ? exitfailed : exitok;
 }

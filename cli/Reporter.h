@@ -1,44 +1,52 @@
-// What the tool prints about a batch: one line per failed or skipped file (stderr), the --check
-// lines or JSON objects (stdout), and the summary (stderr, not with -q). Lines come in input
-// order; the runner hands the outcomes over in that order.
+// Everything the tool prints about its files, in job order: per file a failure or skipped line
+// (stderr), or the --check line or JSON object (stdout); the summary (stderr, not with -q);
+// and the progress line on a terminal, drawn as the work reads data.
 #ifndef SONORM_CLI_REPORTER_H
 #define SONORM_CLI_REPORTER_H
 
-#include "FileJob.h"
-#include "Progress.h"
+#include "Options.h"
+#include "Pipeline.h"
 
-#include <cstddef>
+#include <chrono>
 #include <cstdint>
+#include <mutex>
 #include <string>
+#include <vector>
 
-enum class ReportStyle { convert, check, json };
+// Size from which the single form shows its progress.
+constexpr std::uint64_t bigfilebytes = 100ull << 20;
 
 class Reporter {
 public:
-    Reporter(ReportStyle style, bool quiet, Progress& progress);
-    void report(const PlannedJob& job, const JobOutcome& outcome);
-    void summary(double seconds);
-    bool anyfailed() const { return failed != 0; }
-
-    std::size_t converted = 0;
-    std::size_t unchanged = 0;
-    std::size_t skipped = 0;
-    std::size_t failed = 0;
-    std::uint64_t written = 0;
+    Reporter(const Options& options, const std::vector<Job>& jobs);
+    // Bytes of sample data read, from any thread.
+    void advance(std::uint64_t bytes);
+    void report(const Job& job, const Outcome& outcome);
+    // Prints the summary; returns the exit status.
+    int finish();
 
 private:
-    void count(const JobOutcome& outcome);
-    void errline(const std::string& text);
-    void outline(const std::string& text);
+    void clearline();
+    void print(bool toout, const std::string& text);
+    void draw();
 
-    ReportStyle style;
-    bool quiet;
-    Progress& progress;
+    const Options& options;
+    std::mutex lock;
+    bool progress;
+    std::size_t files;
+    std::size_t done = 0;
+    std::uint64_t totalbytes = 0;
+    std::uint64_t readbytes = 0;
+    std::size_t shown = 0;      // length of the progress line on screen
+    std::size_t counts[4] = {}; // by Status
+    std::uint64_t written = 0;
+    std::chrono::steady_clock::time_point begin;
+    std::chrono::steady_clock::time_point lastdraw;
 };
 
-// The --check line of one file, without the line break.
-std::string checkline(const std::string& name, const JobOutcome& outcome);
-// The --json object of one file, on one line, UTF-8.
-std::string checkjson(const std::string& name, const JobOutcome& outcome);
+// The --check line of one file and its JSON object (UTF-8), without the line break.
+std::string checkline(const std::string& name, const Outcome& outcome);
+std::string checkjson(const std::string& name, const Outcome& outcome);
+std::string formatbytes(std::uint64_t bytes);
 
 #endif

@@ -1,6 +1,7 @@
 #include "Wildcard.h"
 
 #include "FileSystem.h"
+#include "TextStep.h"
 
 #include <algorithm>
 #include <cstring>
@@ -18,14 +19,10 @@ char foldascii(char c) {
 }
 
 // Whether name matches pattern, '?' standing for one character (one or two bytes) and '*' for
-// any run. FindFirstFileA also matches the short 8.3 names ("x.wave" is "X~1.WAV"); this check
-// keeps only long names that match.
+// any run; letters compare without case.
 bool matches(const char* pattern, const char* name) {
-    if (*pattern == '\0') {
-        return *name == '\0';
-    }
     if (*pattern == '*') {
-        for (const char* rest = name;; rest = CharNextA(rest)) {
+        for (const char* rest = name;; rest = nextnativechar(rest)) {
             if (matches(pattern + 1, rest)) {
                 return true;
             }
@@ -34,23 +31,16 @@ bool matches(const char* pattern, const char* name) {
             }
         }
     }
-    if (*name == '\0') {
-        return false;
+    if (*pattern == '\0' || *name == '\0') {
+        return *pattern == *name;
     }
-    const char* nextname = CharNextA(name);
-    if (*pattern == '?') {
-        return matches(pattern + 1, nextname);
-    }
-    const char* nextpattern = CharNextA(pattern);
-    std::size_t length = static_cast<std::size_t>(nextpattern - pattern);
-    if (static_cast<std::size_t>(nextname - name) != length) {
-        return false;
-    }
-    if (length == 1 ? foldascii(*pattern) != foldascii(*name)
-                    : std::memcmp(pattern, name, length) != 0) {
-        return false;
-    }
-    return matches(nextpattern, nextname);
+    const char* nextname = nextnativechar(name);
+    const char* nextpattern = nextnativechar(pattern);
+    std::size_t length = static_cast<std::size_t>(nextname - name);
+    bool same = *pattern == '?' || (length == static_cast<std::size_t>(nextpattern - pattern) &&
+                                    (length == 1 ? foldascii(*pattern) == foldascii(*name)
+                                                 : std::memcmp(pattern, name, length) == 0));
+    return same && matches(nextpattern, nextname);
 }
 
 bool lessnocase(const std::string& a, const std::string& b) {
@@ -62,37 +52,30 @@ bool lessnocase(const std::string& a, const std::string& b) {
 std::vector<std::string> expandwildcards(const std::vector<std::string>& operands) {
     std::vector<std::string> out;
     for (const std::string& operand : operands) {
-        if (!haswildcard(fsbasename(operand))) {
-            out.push_back(operand);
-            continue;
-        }
-        std::string folder = fsdirname(operand);
-        std::string pattern = fsbasename(operand);
+        fs::path path = topath(operand);
+        std::string pattern = nameof(path.filename());
         std::vector<std::string> found;
-        WIN32_FIND_DATAA data;
-        HANDLE h = FindFirstFileA(operand.c_str(), &data);
-        if (h != INVALID_HANDLE_VALUE) {
-            do {
-                if (std::strcmp(data.cFileName, ".") != 0 &&
-                    std::strcmp(data.cFileName, "..") != 0 &&
-                    matches(pattern.c_str(), data.cFileName)) {
-                    found.push_back(fsjoin(folder, data.cFileName));
+        std::error_code error;
+        if (haswildcard(pattern)) {
+            fs::path folder = path.parent_path();
+            for (const fs::directory_entry& entry :
+                 fs::directory_iterator(folder.empty() ? fs::path(".") : folder, error)) {
+                std::string name = nameof(entry.path().filename());
+                if (matches(pattern.c_str(), name.c_str())) {
+                    found.push_back(nameof(folder / entry.path().filename()));
                 }
-            } while (FindNextFileA(h, &data));
-            FindClose(h);
-        }
-        if (found.empty()) {
-            out.push_back(operand);
-            continue;
+            }
         }
         std::sort(found.begin(), found.end(), lessnocase);
+        if (found.empty()) {
+            found.push_back(operand); // reported as a missing file
+        }
         out.insert(out.end(), found.begin(), found.end());
     }
     return out;
 }
 
-// The C runtime's own argument globbing stays off: the tool expands operands itself, matching
-// long names only.
+// The C runtime's own argument globbing stays off: the tool expands operands itself.
 extern "C" {
 int _dowildcard = 0;
 }

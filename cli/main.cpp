@@ -1,5 +1,6 @@
 // sonorm-cli: converts PCM WAV files to the canonical 44-byte-header layout.
 #include "ConsoleIo.h"
+#include "Options.h"
 #include "Tool.h"
 
 #include <exception>

@@ -1,6 +1,7 @@
 // sonorm-cli run as a process over real files: exit statuses, exact output bytes (the string
 // table in code page 932 on Windows), and that an input is never modified.
 #include "ConsoleIo.h"
+#include "FileSystem.h"
 #include "PlatformExpect.h"
 #include "StringTexts.h"
 #include "TempDir.h"
@@ -137,7 +138,8 @@ TEST_F(Contract, RefusalsPrintTheReportAndChangeNothing) {
     }
 }
 
-TEST_F(Contract, VersionAndHelp) {
+// --help and the man page list every option of the one table, with its text.
+TEST_F(Contract, VersionHelpAndManPageShareTheirSources) {
     ProcessResult v = runtool({"--version"});
     EXPECT_EQ(v.status, 0);
     EXPECT_EQ(v.out, line(std::string("Sonorm version 1.01\n") + SONORM_LEGAL));
@@ -145,8 +147,30 @@ TEST_F(Contract, VersionAndHelp) {
     ProcessResult h = runtool({"--help"});
     EXPECT_EQ(h.status, 0);
     EXPECT_EQ(h.err, "");
-    for (const char* option : {"-o, --output-dir", "--in-place", "--check", "Exit status"}) {
-        EXPECT_NE(h.out.find(option), std::string::npos) << option;
+    const std::string man =
+        readfile(nameof(topath(toolpath()).parent_path().parent_path() / "cli" / "sonorm-cli.1"));
+    EXPECT_NE(man.find(".SH OPTIONS"), std::string::npos);
+    struct Row {
+        std::string names, value, text;
+    };
+    const Row rows[] = {
+#define SONORM_OPTION(names, value, text) {names, value, text},
+#include "Options.def"
+#undef SONORM_OPTION
+    };
+    auto troff = [](std::string text) {
+        for (std::size_t at = 0; (at = text.find('-', at)) != std::string::npos; at += 2) {
+            text.insert(at, "\\");
+        }
+        return text;
+    };
+    for (const Row& row : rows) {
+        std::string first = row.text.substr(0, row.text.find('\n'));
+        EXPECT_NE(h.out.find(row.names + (row.value.empty() ? "" : " " + row.value)),
+                  std::string::npos)
+            << row.names;
+        EXPECT_NE(h.out.find(first), std::string::npos) << first;
+        EXPECT_NE(man.find(troff(first)), std::string::npos) << first;
     }
 }
 
@@ -285,6 +309,69 @@ TEST_F(Contract, CheckDescribesFilesAndWritesNothing) {
     EXPECT_EQ(b["code"], 0x00010007);
     EXPECT_EQ(b["report"], std::string(stringtext(IDS_BAD_RIFF)) + "[1,7,0,0]");
     EXPECT_EQ(snapshot(dir), before);
+}
+
+} // namespace
+
+namespace {
+
+// A backup never replaces a file: an input whose backup name is taken is refused, untouched.
+TEST_F(Contract, BackupNeverReplacesAFile) {
+    std::string taken = dir.write("in.wav.orig", "the user's own file");
+    std::string other = dir.write("other.wav", good);
+    ProcessResult r = runtool({"--in-place", "--backup", ".orig", in, other});
+    EXPECT_EQ(r.status, 1);
+    std::vector<std::string> got = lines(r.err);
+    ASSERT_EQ(got.size(), 2u) << r.err;
+    EXPECT_EQ(got[0].rfind(in + ": cannot keep the original as " + taken + ": ", 0), 0u) << got[0];
+    EXPECT_EQ(readfile(taken), "the user's own file");
+    EXPECT_EQ(readfile(in), good);
+    EXPECT_EQ(readfile(other), canonical(d));
+    EXPECT_EQ(readfile(other + ".orig"), good);
+    EXPECT_EQ(dir.list(),
+              (std::vector<std::string>{"in.wav", "in.wav.orig", "other.wav", "other.wav.orig"}));
+}
+
+// Each file counts once, in its own column; a file named twice is skipped the second time, the
+// same way in every mode.
+TEST_F(Contract, SummaryCountsEachFileOnceAndDuplicatesAreSkippedInEveryMode) {
+    std::string c = dir.write("c.wav", canonical(d));
+    std::string bad = dir.write("bad.wav", "RIFX" + good.substr(4));
+    std::string again = dir.path(".") + "/c.wav";
+    struct Case {
+        std::vector<std::string> mode;
+        std::string summary;
+    };
+    const Case cases[] = {
+        {{"-o", dir.path("out")},
+         "1 converted, 1 failed, 1 skipped, 1 already canonical; " +
+             std::to_string(2 * canonical(d).size()) + " bytes written in "},
+        {{"--check"}, "1 would convert, 1 would fail, 1 skipped, 1 already canonical; "},
+        {{"--in-place"},
+         "1 converted, 1 failed, 1 skipped, 1 already canonical; " +
+             std::to_string(canonical(d).size()) + " bytes written in "},
+    };
+    for (const Case& k : cases) {
+        std::vector<std::string> args = k.mode;
+        args.insert(args.end(), {in, c, bad, again});
+        ProcessResult r = runtool(args);
+        EXPECT_EQ(r.status, 1);
+        EXPECT_NE((r.err + r.out).find(again + ": skipped: given twice (as " + c + ")"),
+                  std::string::npos)
+            << r.err << r.out;
+        EXPECT_NE(r.err.find("sonorm-cli: " + k.summary), std::string::npos) << r.err;
+    }
+}
+
+// The check follows the conversion's own walk: bytes after the chunks it reads are trailing
+// bytes, not a chunk of a made-up size.
+TEST_F(Contract, CheckReportsBytesAfterTheDataAsTrailing) {
+    std::string garbage = dir.write("garbage.wav", canonical(d) + "garbage!");
+    ProcessResult r = runtool({"--check", garbage});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(lines(r.out)[0],
+              garbage + ": ok: PCM, 2 channels, 16 bits, 44100 Hz, 1000 samples, 4001 data "
+                        "bytes; drops 8 trailing bytes");
 }
 
 } // namespace

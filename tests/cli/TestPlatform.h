@@ -1,5 +1,5 @@
 // What differs between the native and the Windows runs of the sonorm-cli tests: running the
-// tool as a process, and the file modes the tool must keep.
+// tool as a process.
 #ifndef SONORM_TESTS_CLI_TESTPLATFORM_H
 #define SONORM_TESTS_CLI_TESTPLATFORM_H
 
@@ -15,10 +15,5 @@ struct ProcessResult {
 // The sonorm-cli executable beside the test executable.
 std::string toolpath();
 ProcessResult runtool(const std::vector<std::string>& args);
-
-// A FileStat mode that is not the default of a new file: 0600 (POSIX), hidden (Windows).
-unsigned unusualmode();
-// A FileStat mode that makes a file read-only: 0444 (POSIX), read-only attribute (Windows).
-unsigned readonlymode();
 
 #endif

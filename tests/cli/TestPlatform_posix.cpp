@@ -18,7 +18,7 @@ std::string toolpath() {
         throw std::runtime_error("cannot find the test executable");
     }
     self[length] = '\0';
-    return fsjoin(fsdirname(self), "sonorm-cli");
+    return nameof(topath(self).parent_path() / "sonorm-cli");
 }
 
 // Standard output and error go to files, read once the tool has ended.
@@ -45,12 +45,4 @@ ProcessResult runtool(const std::vector<std::string>& args) {
         throw std::runtime_error("cannot run " + tool);
     }
     return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, readfile(out), readfile(err)};
-}
-
-unsigned unusualmode() {
-    return 0600;
-}
-
-unsigned readonlymode() {
-    return 0444;
 }

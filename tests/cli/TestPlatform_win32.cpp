@@ -40,7 +40,7 @@ std::string toolpath() {
     if (length == 0 || length >= MAX_PATH) {
         throw std::runtime_error("cannot find the test executable");
     }
-    return fsjoin(fsdirname(std::string(self, length)), "sonorm-cli.exe");
+    return nameof(topath(std::string(self, length)).parent_path() / "sonorm-cli.exe");
 }
 
 // Standard output and error go to files, read once the tool has ended.
@@ -76,12 +76,4 @@ ProcessResult runtool(const std::vector<std::string>& args) {
     CloseHandle(process.hProcess);
     CloseHandle(process.hThread);
     return {static_cast<int>(code), readfile(capture.path("out")), readfile(capture.path("err"))};
-}
-
-unsigned unusualmode() {
-    return FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE;
-}
-
-unsigned readonlymode() {
-    return FILE_ATTRIBUTE_READONLY;
 }

@@ -1,0 +1,146 @@
+#include "Pipeline.h"
+
+#include "FileSystem.h"
+#include "ReportText.h"
+#include "TempFile.h"
+#include "WaveLayout.h"
+#include "WaveWriter.h"
+
+#include <vector>
+
+namespace {
+
+Outcome finished(Status status, std::string message = std::string()) {
+    Outcome outcome;
+    outcome.status = status;
+    outcome.message = std::move(message);
+    return outcome;
+}
+
+Outcome failed(const std::string& what, const std::error_code& error) {
+    return finished(Status::failed, what + ": " + errortext(error));
+}
+
+// Reads the rest of the data in the writer's blocks, so that a file whose data ends early
+// fails where a conversion would.
+void readdata(Result& result, WaveSource& source, std::uint32_t remaining) {
+    std::vector<std::uint8_t> buffer(WaveWriter::blocksize);
+    while (remaining != 0) {
+        std::uint32_t block = std::min(remaining, WaveWriter::blocksize);
+        if (!source.read(result, buffer.data(), block)) {
+            return;
+        }
+        remaining -= block;
+    }
+}
+
+// The original under a second name. A hard link is made only when the name is free; where the
+// file system has none, a copy, also only under a free name.
+bool keepbackup(const std::string& original, const std::string& backup, std::error_code& error) {
+    if (fs::exists(topath(backup), error) || error) {
+        error = error ? error : std::make_error_code(std::errc::file_exists);
+        return false;
+    }
+    fs::create_hard_link(topath(original), topath(backup), error);
+    if (error && error != std::errc::file_exists) {
+        error.clear();
+        fs::copy_file(topath(original), topath(backup), fs::copy_options::none, error);
+        if (!error && !flushfile(backup, error)) {
+            removefile(backup);
+        }
+    }
+    return !error;
+}
+
+} // namespace
+
+Policy policyfor(const Options& options) {
+    Policy policy;
+    policy.write = options.mode != Mode::check;
+    policy.staged = options.mode == Mode::batch || options.mode == Mode::inplace;
+    policy.durable = policy.keepattributes = policy.skipcanonical = options.mode == Mode::inplace;
+    policy.noclobber = options.noclobber;
+    policy.keeptimes = options.keeptimes;
+    policy.splitlinks = options.splitlinks;
+    policy.backup = options.backup;
+    return policy;
+}
+
+Outcome runjob(const Job& job, const Policy& policy,
+               const std::function<void(std::uint64_t)>& progress) {
+    if (!job.problem.empty()) {
+        return finished(job.skip ? Status::skipped : Status::failed, job.problem);
+    }
+    std::error_code error;
+    if (policy.write && policy.noclobber && fs::exists(topath(job.output), error)) {
+        return finished(Status::skipped, "output exists, not replaced: " + job.output);
+    }
+    FileId id;
+    if (policy.keepattributes && !policy.splitlinks && fileid(job.output, id) && id.links > 1) {
+        return finished(Status::failed, "has " + std::to_string(id.links - 1) +
+                                            " other hard link(s), not rewritten (--split-links "
+                                            "rewrites it apart from them)");
+    }
+    Outcome outcome;
+    WaveFacts facts(progress);
+    WaveSource source;
+    source.watch(&facts);
+    if (!source.open(outcome.result, job.input.c_str())) {
+        outcome.message = reporttext(outcome.result);
+        return outcome;
+    }
+    facts.settle(source, fs::file_size(topath(job.input), error));
+    outcome.facts = facts;
+    outcome.status = facts.canonical ? Status::unchanged : Status::converted;
+    bool leave = !policy.write || (policy.skipcanonical && facts.canonical);
+    if (!policy.write && facts.datastart + facts.datasize > facts.filesize) {
+        readdata(outcome.result, source, facts.datasize);
+    }
+    TempFile temp;
+    std::string target = job.output;
+    if (!leave && policy.staged) {
+        fs::path folder = topath(job.output).parent_path();
+        if ((!folder.empty() && !fs::is_directory(folder, error) &&
+             !fs::create_directories(folder, error)) ||
+            !temp.create(job.output, policy.keepattributes, error)) {
+            source.close(outcome.result);
+            return failed("cannot create a temporary file beside " + job.output, error);
+        }
+        target = temp.name();
+    }
+    if (!leave) {
+        WaveWriter().write(outcome.result, source, target.c_str());
+        outcome.written = wave::headersize + std::uint64_t{facts.datasize};
+    }
+    source.close(outcome.result);
+    if (!outcome.result.ok()) {
+        outcome.status = Status::failed;
+        outcome.message = reporttext(outcome.result);
+        return outcome;
+    }
+    if (leave) {
+        return outcome;
+    }
+    if (policy.durable && !flushfile(target, error)) {
+        return failed("cannot flush the new file to disk", error);
+    }
+    if (policy.keepattributes && !copyattributes(job.output, target, error)) {
+        return failed("cannot give the new file the owner, permissions and attributes of " +
+                          job.output,
+                      error);
+    }
+    if (policy.keeptimes && !copytimes(job.input, target, error)) {
+        return failed("cannot set the times of " + job.output, error);
+    }
+    const std::string backup = policy.backup.empty() ? "" : job.output + policy.backup;
+    if (!backup.empty() && !keepbackup(job.output, backup, error)) {
+        return failed("cannot keep the original as " + backup, error);
+    }
+    if (policy.staged && !temp.commit(job.output, policy.durable, error)) {
+        if (!backup.empty()) {
+            removefile(backup); // a second name of the untouched original, made just now
+        }
+        return failed("cannot replace " + job.output, error);
+    }
+    return outcome;
+}

@@ -1,0 +1,51 @@
+// The one way a file is handled, in every mode: a job (input, output, or why it does not run),
+// a policy that says how its output is made, and the outcome.
+#ifndef SONORM_CLI_PIPELINE_H
+#define SONORM_CLI_PIPELINE_H
+
+#include "Options.h"
+#include "Result.h"
+#include "WaveFacts.h"
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+
+struct Job {
+    std::string input;
+    std::string output;     // where the result goes (in place: the file itself); check: empty
+    std::string problem;    // set by the planner: the job does not run and reports this
+    bool skip = false;      // with problem: reported as skipped, not as failed
+    std::uint64_t size = 0; // input size, for the progress display
+};
+
+enum class Status { converted, unchanged, skipped, failed };
+
+struct Outcome {
+    Status status = Status::failed;
+    std::string message;       // failure report, or why the file was skipped
+    std::uint64_t written = 0; // bytes of the output written
+    Result result;             // the engine's record of a failure
+    std::optional<WaveFacts> facts;
+};
+
+struct Policy {
+    bool write = true;           // false: read and describe only (--check)
+    bool staged = false;         // under a temporary name beside the output, renamed when complete
+    bool durable = false;        // flushed to disk before the rename
+    bool keepattributes = false; // owner, permissions, extended attributes of the file replaced
+    bool skipcanonical = false;  // a file already canonical is left alone
+    bool noclobber = false;      // an existing output is left alone
+    bool keeptimes = false;      // the output gets the input's times
+    bool splitlinks = false;     // a file with other hard links is rewritten apart from them
+    std::string backup;          // the original is kept under its name plus this suffix
+};
+
+Policy policyfor(const Options& options);
+
+// progress is told of the bytes of sample data as they are read.
+Outcome runjob(const Job& job, const Policy& policy,
+               const std::function<void(std::uint64_t)>& progress);
+
+#endif

@@ -1,0 +1,110 @@
+#include "TempFile.h"
+
+#include "FileSystem.h"
+
+#include <cstdio>
+#include <mutex>
+#include <set>
+
+namespace {
+
+constexpr char prefix[] = ".sonorm-";
+constexpr char suffix[] = ".tmp";
+constexpr int maxattempts = 100;
+
+// Files in flight and folders already cleaned; one lock, also taken by removeall.
+std::mutex lock;
+std::set<std::string> inflight;
+std::set<std::string> cleaned;
+unsigned counter = 0;
+bool stopped = false;
+
+// 8 hex digits of a hash of the host name (FNV-1a), so names stay short.
+std::string hosttag() {
+    constexpr std::uint32_t basis = 2166136261u;
+    constexpr std::uint32_t prime = 16777619u;
+    std::uint32_t hash = basis;
+    for (char c : hostname()) {
+        hash = (hash ^ static_cast<unsigned char>(c)) * prime;
+    }
+    char tag[9];
+    std::snprintf(tag, sizeof tag, "%08x", hash);
+    return tag;
+}
+
+// Removes ".sonorm-HOST-PID-N.tmp" files of this host whose process no longer runs.
+void cleanleftovers(const fs::path& folder, const std::string& tag) {
+    const std::string ours = prefix + tag + "-";
+    std::error_code error;
+    for (const fs::directory_entry& entry : fs::directory_iterator(folder, error)) {
+        std::string name = nameof(entry.path().filename());
+        unsigned long pid = 0;
+        unsigned long number = 0;
+        char end[sizeof suffix] = {};
+        int consumed = 0;
+        if (name.compare(0, ours.size(), ours) == 0 &&
+            std::sscanf(name.c_str() + ours.size(), "%lu-%lu%4s%n", &pid, &number, end,
+                        &consumed) == 3 &&
+            std::string(end) == suffix && name.size() == ours.size() + std::size_t(consumed) &&
+            !processalive(static_cast<std::uint32_t>(pid))) {
+            removefile(nameof(entry.path()));
+        }
+    }
+}
+
+} // namespace
+
+TempFile::~TempFile() {
+    std::lock_guard<std::mutex> hold(lock);
+    if (inflight.erase(path) != 0) {
+        removefile(path);
+    }
+}
+
+bool TempFile::create(const std::string& output, bool privatefile, std::error_code& error) {
+    static const std::string tag = hosttag();
+    fs::path folder = topath(output).parent_path();
+    if (folder.empty()) {
+        folder = ".";
+    }
+    std::lock_guard<std::mutex> hold(lock);
+    if (stopped) {
+        error = std::make_error_code(std::errc::interrupted);
+        return false;
+    }
+    if (cleaned.insert(pathkey(nameof(folder))).second) {
+        cleanleftovers(folder, tag);
+    }
+    const std::string stem = prefix + tag + "-" + std::to_string(processid()) + "-";
+    for (int attempt = 0; attempt < maxattempts; ++attempt) {
+        std::string name = nameof(folder / topath(stem + std::to_string(counter++) + suffix));
+        if (createnew(name, privatefile, error)) {
+            path = name;
+            inflight.insert(path);
+            return true;
+        }
+        std::error_code ignored;
+        if (!fs::exists(topath(name), ignored)) {
+            return false; // not a name clash
+        }
+    }
+    return false;
+}
+
+bool TempFile::commit(const std::string& output, bool durable, std::error_code& error) {
+    std::lock_guard<std::mutex> hold(lock);
+    if (stopped || !replacefile(path, output, durable, error)) {
+        return false;
+    }
+    inflight.erase(path);
+    return true;
+}
+
+void TempFile::removeall() {
+    lock.lock(); // held until the process ends: nothing new is made meanwhile
+    stopped = true;
+    for (const std::string& name : inflight) {
+        removefile(name);
+    }
+    inflight.clear();
+}

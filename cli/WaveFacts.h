@@ -1,0 +1,48 @@
+// What the engine's reader found in a file, gathered while it walks (as its WaveWatcher): every
+// chunk header it read, and from them what a conversion keeps, what it drops and whether the
+// file already is the conversion's output. A check and a conversion see the same walk.
+#ifndef SONORM_CLI_WAVEFACTS_H
+#define SONORM_CLI_WAVEFACTS_H
+
+#include "WaveSource.h"
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+struct ChunkEntry {
+    std::string id; // the four id bytes, unprintable ones as "\xNN"
+    std::uint32_t size = 0;
+    std::uint64_t offset = 0; // of the chunk header
+};
+
+class WaveFacts : public WaveWatcher {
+public:
+    // progress is told of each block of sample data the reader delivers.
+    explicit WaveFacts(std::function<void(std::uint64_t)> progress);
+    void chunkread(const std::uint8_t* header) override;
+    void dataread(std::uint32_t count) override;
+    // The numbers, once source has opened; filesize as the file system gives it.
+    void settle(const WaveSource& source, std::uint64_t filesize);
+
+    std::vector<ChunkEntry> dropped; // chunks the reader walked and the conversion drops
+    std::uint16_t formattag = 0;
+    std::uint16_t channels = 0;
+    std::uint16_t bits = 0;
+    std::uint32_t rate = 0;
+    std::uint32_t samples = 0;
+    std::uint32_t datasize = 0;
+    std::uint64_t datastart = 0;
+    std::uint64_t filesize = 0;
+    std::uint32_t fmtextra = 0; // "fmt " body bytes beyond the 16 that are kept
+    std::uint64_t trailing = 0; // bytes after the chunks the reader walked, never read
+    bool canonical = false;     // the file is byte for byte what a conversion would write
+
+private:
+    std::function<void(std::uint64_t)> progress;
+    std::vector<ChunkEntry> walked;
+    std::uint64_t next;
+};
+
+#endif
