@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <linux/limits.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
@@ -40,22 +41,17 @@ bool syncfolder(const std::string& name) {
 
 // Every extended attribute of from (ACLs are among them) set on to.
 bool copyxattrs(const std::string& from, const std::string& to) {
-    ssize_t size = ::listxattr(from.c_str(), nullptr, 0);
-    if (size <= 0) {
-        return size == 0 || errno == ENOTSUP;
-    }
-    std::vector<char> names(static_cast<std::size_t>(size));
-    size = ::listxattr(from.c_str(), names.data(), names.size());
-    for (ssize_t at = 0; at < size; at += static_cast<ssize_t>(std::strlen(&names[at])) + 1) {
-        const char* name = &names[static_cast<std::size_t>(at)];
-        ssize_t length = ::getxattr(from.c_str(), name, nullptr, 0);
-        std::vector<char> value(static_cast<std::size_t>(length > 0 ? length : 0));
-        if (length < 0 || ::getxattr(from.c_str(), name, value.data(), value.size()) != length ||
-            ::setxattr(to.c_str(), name, value.data(), value.size(), 0) != 0) {
+    std::vector<char> names(XATTR_LIST_MAX);
+    std::vector<char> value(XATTR_SIZE_MAX);
+    ssize_t size = ::listxattr(from.c_str(), names.data(), names.size());
+    for (const char* name = names.data(); name < names.data() + size;
+         name += std::strlen(name) + 1) {
+        ssize_t length = ::getxattr(from.c_str(), name, value.data(), value.size());
+        if (length < 0 || ::setxattr(to.c_str(), name, value.data(), std::size_t(length), 0) != 0) {
             return false;
         }
     }
-    return size >= 0;
+    return size >= 0 || errno == ENOTSUP;
 }
 
 } // namespace

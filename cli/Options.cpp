@@ -4,6 +4,7 @@
 #include "Version.h"
 
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -21,12 +22,8 @@ constexpr OptionText optiontexts[] = {
 };
 
 const OptionText& textof(const std::string& names) {
-    for (const OptionText& option : optiontexts) {
-        if (names == option.names) {
-            return option;
-        }
-    }
-    throw std::logic_error("no text for the option " + names);
+    return *std::find_if(std::begin(optiontexts), std::end(optiontexts),
+                         [&](const OptionText& option) { return names == option.names; });
 }
 
 constexpr char synopsis[] =
@@ -38,19 +35,12 @@ constexpr char synopsis[] =
 
 constexpr char description[] =
     "\nRewrites PCM WAV files (1 or 2 channels, 8 or 16 bits) in the canonical layout: a 44-byte\n"
-    "header (RIFF, a 16-byte \"fmt \" chunk, \"data\") followed by the samples byte for byte;\n"
-    "every other chunk is dropped. The single form converts INPUT into OUTPUT as the program's\n"
-    "start button does and prints its report on failure. Batch and in-place outputs are written\n"
-    "under a temporary name and renamed into place only when complete (in place: flushed to\n"
-    "disk first); a file that fails is reported on one line and the others go on.\n";
+    "header, then the samples byte for byte; every other chunk is dropped. See man sonorm-cli.\n";
 
 constexpr char footer[] =
-    "A run over many files ends with a summary on stderr. On a terminal, batches and single\n"
-    "files over 100 MiB show a progress line on stderr. The Windows build expands * and ? in\n"
-    "FILE operands itself.\n\n"
     "Exit status: 0 every file converted, skipped or already canonical; 1 a file failed (or\n"
-    "would fail, with --check); 2 usage error, an empty name, or INPUT and OUTPUT spelled the\n"
-    "same; 130, 143, 129 interrupted by SIGINT, SIGTERM, SIGHUP.";
+    "would fail); 2 usage error, an empty name, or INPUT and OUTPUT spelled the same; 130, 143,\n"
+    "129 interrupted by SIGINT, SIGTERM, SIGHUP.";
 
 // The option list shows each option's value name only: the exclusions speak for themselves
 // when a command line breaks them.
@@ -91,9 +81,7 @@ std::string usageerror(const std::string& message) {
                           "Try 'sonorm-cli --help' for more.\n");
 }
 
-ParseOutcome parseoptions(int argc, const char* const* argv) {
-    ParseOutcome outcome;
-    Options& o = outcome.options;
+int parseoptions(int argc, const char* const* argv, Options& o) {
     CLI::App app{synopsis + std::string(description), "sonorm-cli"};
     app.footer(footer);
     app.formatter(std::make_shared<HelpFormat>());
@@ -128,31 +116,25 @@ ParseOutcome parseoptions(int argc, const char* const* argv) {
         ->type_name("");
     try {
         app.parse(argc, argv);
+        o.mode = !o.outdir.empty() ? Mode::batch
+                 : inplace         ? Mode::inplace
+                 : check           ? Mode::check
+                                   : Mode::single;
+        if (o.mode == Mode::single && recursive->count() > 0) {
+            throw CLI::ValidationError("-r walks folders only with -o, --in-place or --check");
+        }
+        if (o.mode != Mode::single && o.operands.empty()) {
+            throw CLI::ValidationError("no input files");
+        }
     } catch (const CLI::CallForHelp&) {
-        outcome.out = withlinebreaks(app.help());
-        return outcome;
+        writeout(withlinebreaks(app.help()));
+        return exitok;
     } catch (const CLI::CallForVersion& e) {
-        outcome.out = withlinebreaks(std::string(e.what()) + "\n");
-        return outcome;
+        writeout(e.what() + std::string(linebreak));
+        return exitok;
     } catch (const CLI::ParseError& e) {
-        outcome.status = exitusage;
-        outcome.err = usageerror(e.what());
-        return outcome;
+        writeerr(usageerror(e.what()));
+        return exitusage;
     }
-    o.mode = !o.outdir.empty() ? Mode::batch
-             : inplace         ? Mode::inplace
-             : check           ? Mode::check
-                               : Mode::single;
-    if (o.mode == Mode::single && recursive->count() > 0) {
-        outcome.status = exitusage;
-        outcome.err = usageerror("-r walks folders for -o, --in-place or --check");
-        return outcome;
-    }
-    if (o.mode != Mode::single && o.operands.empty()) {
-        outcome.status = exitusage;
-        outcome.err = usageerror("no input files");
-        return outcome;
-    }
-    outcome.run = true;
-    return outcome;
+    return runoptions;
 }

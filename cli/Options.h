@@ -26,17 +26,11 @@ struct Options {
     unsigned jobs = 0; // 0: one per processor core
 };
 
-struct ParseOutcome {
-    bool run = false; // false: print out and err, end with status
-    int status = exitok;
-    std::string out;
-    std::string err;
-    Options options;
-};
-
-// argv as the process got it. The operand count of the single form is checked after
-// wildcard expansion, with usageerror.
-ParseOutcome parseoptions(int argc, const char* const* argv);
+// Parses argv into options; prints --help, --version and usage errors itself. Returns
+// runoptions when the options are to be run, else the exit status. The operand count of the
+// single form is checked after wildcard expansion, with usageerror.
+constexpr int runoptions = -1;
+int parseoptions(int argc, const char* const* argv, Options& options);
 std::string usageerror(const std::string& message);
 
 #endif

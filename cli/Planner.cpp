@@ -13,16 +13,14 @@ namespace {
 
 constexpr char wavextension[] = ".wav";
 
-struct Input {
+// While planning, output holds the name below the output folder.
+Job planned(const std::string& input, const std::string& relative,
+            const std::string& problem = "") {
     Job job;
-    std::string relative; // output name below the output folder
-};
-
-Input input(const std::string& name, const std::string& relative, const std::string& problem = "") {
-    Job job;
-    job.input = name;
+    job.input = input;
+    job.output = relative;
     job.problem = problem;
-    return {job, relative};
+    return job;
 }
 
 // The key of a file: its identity when it exists, else the spelling of its path.
@@ -32,62 +30,33 @@ std::string filekey(const std::string& name) {
                             : "path:" + pathkey(name);
 }
 
-class Walker {
-public:
-    Walker(const Options& options) : options(options) {
-        if (options.mode == Mode::batch) {
-            outdirkey = filekey(options.outdir);
-        }
+void walk(const std::string& folder, const fs::path& relative, const std::string& outdirkey,
+          std::vector<Job>& jobs) {
+    std::error_code error;
+    std::vector<fs::directory_entry> entries;
+    for (fs::directory_iterator it(topath(folder), error), end; !error && it != end;
+         it.increment(error)) {
+        entries.push_back(*it);
     }
-
-    void add(const std::string& operand) {
-        std::error_code error;
-        if (operand.empty()) {
-            inputs.push_back(input(operand, "", stringtableentry(IDS_NEED_FILE_NAMES)));
-        } else if (!fs::is_directory(topath(operand), error)) {
-            // A missing file is left to the conversion, which reports it as the program does.
-            inputs.push_back(input(operand, nameof(topath(operand).filename())));
-        } else if (options.recursive) {
-            walk(operand, fs::path());
-        } else {
-            inputs.push_back(
-                input(operand, "", "is a folder (give -r to convert the WAV files in it)"));
-        }
+    if (error) {
+        jobs.push_back(planned(folder, "", "cannot read the folder: " + errortext(error)));
+        return;
     }
-
-    std::vector<Input> inputs;
-
-private:
-    void walk(const std::string& folder, const fs::path& relative) {
-        std::error_code error;
-        std::vector<fs::directory_entry> entries;
-        for (fs::directory_iterator it(topath(folder), error), end; !error && it != end;
-             it.increment(error)) {
-            entries.push_back(*it);
-        }
-        if (error) {
-            inputs.push_back(input(folder, "", "cannot read the folder: " + errortext(error)));
-            return;
-        }
-        std::sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) {
-            return nameof(a.path().filename()) < nameof(b.path().filename());
-        });
-        for (const fs::directory_entry& entry : entries) {
-            std::string name = nameof(entry.path());
-            fs::path below = relative / entry.path().filename();
-            if (entry.is_directory(error)) {
-                if (!entry.is_symlink(error) && filekey(name) != outdirkey) {
-                    walk(name, below);
-                }
-            } else if (entry.exists(error) && iswavname(name)) {
-                inputs.push_back(input(name, nameof(below)));
+    std::sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) {
+        return nameof(a.path().filename()) < nameof(b.path().filename());
+    });
+    for (const fs::directory_entry& entry : entries) {
+        std::string name = nameof(entry.path());
+        fs::path below = relative / entry.path().filename();
+        if (entry.is_directory(error)) {
+            if (!entry.is_symlink(error) && filekey(name) != outdirkey) {
+                walk(name, below, outdirkey, jobs);
             }
+        } else if (entry.exists(error) && iswavname(name)) {
+            jobs.push_back(planned(name, nameof(below)));
         }
     }
-
-    const Options& options;
-    std::string outdirkey;
-};
+}
 
 } // namespace
 
@@ -100,20 +69,31 @@ bool iswavname(const std::string& name) {
 }
 
 std::vector<Job> planjobs(const Options& options) {
-    Walker walker(options);
+    const bool batch = options.mode == Mode::batch;
+    std::vector<Job> jobs;
     for (const std::string& operand : options.operands) {
-        walker.add(operand);
+        std::error_code error;
+        if (operand.empty()) {
+            jobs.push_back(planned(operand, "", stringtableentry(IDS_NEED_FILE_NAMES)));
+        } else if (!fs::is_directory(topath(operand), error)) {
+            // A missing file is left to the conversion, which reports it as the program does.
+            jobs.push_back(planned(operand, nameof(topath(operand).filename())));
+        } else if (options.recursive) {
+            walk(operand, fs::path(), batch ? filekey(options.outdir) : "", jobs);
+        } else {
+            jobs.push_back(
+                planned(operand, "", "is a folder (give -r to convert the WAV files in it)"));
+        }
     }
     std::map<std::string, std::string> seen;    // input key -> first input of that file
     std::map<std::string, std::string> outputs; // output key -> first input written there
-    std::vector<Job> jobs;
-    for (Input& input : walker.inputs) {
-        Job& job = input.job;
+    for (Job& job : jobs) {
         std::error_code error;
         job.size = fs::file_size(topath(job.input), error);
         job.size = error ? 0 : job.size;
+        std::string relative = job.output;
+        job.output.clear();
         if (!job.problem.empty()) {
-            jobs.push_back(job);
             continue;
         }
         auto first = seen.emplace(filekey(job.input), job.input);
@@ -122,15 +102,14 @@ std::vector<Job> planjobs(const Options& options) {
             job.skip = true;
         } else if (options.mode == Mode::inplace) {
             job.output = realname(job.input);
-        } else if (options.mode == Mode::batch) {
-            job.output = nameof(topath(options.outdir) / topath(input.relative));
+        } else if (batch) {
+            job.output = nameof(topath(options.outdir) / topath(relative));
             outputs.emplace(pathkey(job.output), job.input);
         }
-        jobs.push_back(job);
     }
     // Outputs are checked once every input is known: an output may name a later input.
     for (Job& job : jobs) {
-        if (options.mode != Mode::batch || !job.problem.empty()) {
+        if (!batch || !job.problem.empty()) {
             continue;
         }
         auto input = seen.find(filekey(job.output));

@@ -44,15 +44,14 @@ std::string formatbytes(std::uint64_t bytes) {
     const char* units[] = {"B", "KiB", "MiB", "GiB"};
     double value = static_cast<double>(bytes);
     std::size_t unit = 0;
-    while (value >= kibibyte && unit + 1 < std::size(units)) {
+    for (; value >= kibibyte && unit + 1 < std::size(units); ++unit) {
         value /= kibibyte;
-        ++unit;
     }
     char text[32];
-    std::snprintf(text, sizeof text,
-                  unit == 0  ? "%.0f %s"
-                  : unit < 3 ? "%.1f %s"
-                             : "%.2f %s",
+    std::snprintf(text, sizeof text, "%.*f %s",
+                  unit == 0  ? 0
+                  : unit < 3 ? 1
+                             : 2,
                   value, units[unit]);
     return text;
 }
@@ -163,14 +162,14 @@ int Reporter::finish() {
     std::snprintf(time, sizeof time, "%.2f s",
                   std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count());
     const bool check = options.mode == Mode::check;
-    std::string would = check ? "would " : "";
-    std::string text = "sonorm-cli: " + std::to_string(counts[index(Status::converted)]) + " " +
-                       would + (check ? "convert, " : "converted, ") +
-                       std::to_string(counts[index(Status::failed)]) + " " + would +
-                       (check ? "fail, " : "failed, ") +
-                       std::to_string(counts[index(Status::skipped)]) + " skipped, " +
-                       std::to_string(counts[index(Status::unchanged)]) + " already canonical; " +
-                       (check ? "" : std::to_string(written) + " bytes written in ") + time;
+    auto count = [&](Status status, const char* what) {
+        return std::to_string(counts[index(status)]) + " " + what;
+    };
+    std::string text =
+        "sonorm-cli: " + count(Status::converted, check ? "would convert, " : "converted, ") +
+        count(Status::failed, check ? "would fail, " : "failed, ") +
+        count(Status::skipped, "skipped, ") + count(Status::unchanged, "already canonical; ") +
+        (check ? "" : std::to_string(written) + " bytes written in ") + time;
     clearline();
     if (!options.quiet && options.mode != Mode::single) {
         print(false, text);

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <mutex>
+#include <regex>
 #include <set>
 
 namespace {
@@ -34,19 +35,14 @@ std::string hosttag() {
 
 // Removes ".sonorm-HOST-PID-N.tmp" files of this host whose process no longer runs.
 void cleanleftovers(const fs::path& folder, const std::string& tag) {
-    const std::string ours = prefix + tag + "-";
+    // Both prefix and suffix start with '.', which the expression takes literally.
+    const std::regex ours("\\" + std::string(prefix) + tag + "-([0-9]{1,9})-[0-9]+\\" + suffix);
     std::error_code error;
     for (const fs::directory_entry& entry : fs::directory_iterator(folder, error)) {
+        std::smatch found;
         std::string name = nameof(entry.path().filename());
-        unsigned long pid = 0;
-        unsigned long number = 0;
-        char end[sizeof suffix] = {};
-        int consumed = 0;
-        if (name.compare(0, ours.size(), ours) == 0 &&
-            std::sscanf(name.c_str() + ours.size(), "%lu-%lu%4s%n", &pid, &number, end,
-                        &consumed) == 3 &&
-            std::string(end) == suffix && name.size() == ours.size() + std::size_t(consumed) &&
-            !processalive(static_cast<std::uint32_t>(pid))) {
+        if (std::regex_match(name, found, ours) &&
+            !processalive(static_cast<std::uint32_t>(std::stoul(found[1].str())))) {
             removefile(nameof(entry.path()));
         }
     }

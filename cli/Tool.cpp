@@ -36,13 +36,10 @@ int checksingle(const Options& options) {
 int runtool(int argc, const char* const* argv) {
     consoleinit();
     catchinterrupts(TempFile::removeall);
-    ParseOutcome parsed = parseoptions(argc, argv);
-    writeout(parsed.out);
-    writeerr(parsed.err);
-    if (!parsed.run) {
-        return parsed.status;
+    Options options;
+    if (int status = parseoptions(argc, argv, options); status != runoptions) {
+        return status;
     }
-    Options& options = parsed.options;
     options.operands = expandwildcards(options.operands);
     std::vector<Job> jobs;
     if (options.mode == Mode::single) {
