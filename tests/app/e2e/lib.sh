@@ -20,6 +20,7 @@ SETTINGS='Software\Velquin\Sonorm\1.01'
 # Window messages, commands and keys used by the scenarios.
 WM_CLOSE=0x10
 WM_QUERYENDSESSION=0x11
+WM_ENDSESSION=0x16
 WM_NCACTIVATE=0x86
 WM_SYSCOMMAND=0x112
 WM_POWERBROADCAST=0x218
