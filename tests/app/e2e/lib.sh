@@ -8,7 +8,7 @@ set -euo pipefail
 . "$SONORM_SOURCE_DIR/tools/wine-env"
 sonorm_wine_env "$SONORM_WINE_STATE"
 
-WINE=/usr/lib/wine/wine64
+WINE=$WINELOADER
 BIN=$SONORM_BINARY_DIR/bin
 EXE=$BIN/Sonorm.exe
 SCENARIO=$(basename "$0" .sh)
