@@ -50,10 +50,12 @@ check "Sonorm.txt is the help text in code page 932 with CR LF" \
 check "ReadMe.txt is the read-me in code page 932 with CR LF" \
     notepadtext "$x/ReadMe.txt" "$bin/dist/ReadMe.utf8.txt"
 # The identity strings were filled in (Version.h is their one source).
-version=$(sed -n 's/^#define SONORM_FILEVERSION "\(.*\)"$/\1/p' "$(dirname "$0")/../../app/res/Version.h")
+versionh=$(dirname "$0")/../../app/res/Version.h
+version=$(sed -n 's/^#define SONORM_FILEVERSION "\(.*\)"$/\1/p' "$versionh")
+firstline() { iconv -f CP932 -t UTF-8 "$1" | head -n 1 | tr -d '\r'; }
 for text in ReadMe.txt Sonorm.txt; do
     check "$text names the program and version $version on its first line" \
-        grep -Eqx "Sonorm バージョン $version( ヘルプ)?" <(iconv -f CP932 -t UTF-8 "$x/$text" | head -n 1 | tr -d '\r')
+        grep -Eqx "Sonorm バージョン $version( ヘルプ)?" <(firstline "$x/$text")
 done
 
 echo "dist.zip: $failures failed"
