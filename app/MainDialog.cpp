@@ -17,6 +17,9 @@ constexpr int namesize = 260;
 constexpr WPARAM powerquerysuspend = 0;
 constexpr LONG_PTR grantsuspend = 1;
 constexpr LONG_PTR endsessionallowed = 1;
+// Posted to itself after the end-of-session reply: the window must still exist while the
+// reply is stored, or the sender reads 0 ("do not end the session").
+constexpr UINT destroyafterreply = WM_APP;
 constexpr LONG_PTR commandresult = 0;
 constexpr LONG_PTR closeresult = 0;
 
@@ -51,8 +54,11 @@ INT_PTR MainDialog::handlemessage(HWND dlg, UINT msg, WPARAM wparam, LPARAM lpar
         return 1;
     case WM_QUERYENDSESSION:
         onclose(dlg);
-        DestroyWindow(dlg);
         setresult(dlg, endsessionallowed);
+        PostMessageA(dlg, destroyafterreply, 0, 0);
+        return 1;
+    case destroyafterreply:
+        DestroyWindow(dlg);
         return 1;
     case WM_INITDIALOG:
         oninitdialog(dlg, lparam);

@@ -23,3 +23,12 @@ endif()
 function(sonorm_seam target dir name)
   target_sources(${target} PRIVATE ${dir}/${name}_${SONORM_PLATFORM}.cpp)
 endfunction()
+
+# The identity strings of app/res/Version.h (SONORM_PRODUCT, SONORM_FILEVERSION, SONORM_LEGAL,
+# ...), for the help text and the release artefacts: Version.h is the one place they are defined.
+file(STRINGS ${CMAKE_SOURCE_DIR}/app/res/Version.h versionlines REGEX "^#define SONORM_[A-Z_]+ \"")
+foreach(line IN LISTS versionlines)
+  if(line MATCHES "^#define (SONORM_[A-Z_]+) \"(.*)\"$")
+    set(${CMAKE_MATCH_1} "${CMAKE_MATCH_2}")
+  endif()
+endforeach()

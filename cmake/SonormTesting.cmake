@@ -6,8 +6,9 @@ set(gtest_force_shared_crt ON CACHE BOOL "" FORCE)
 set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
 add_subdirectory(${SONORM_GTEST_SOURCE} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
 
-# Windows tests run only on the x86_64 build: no 32-bit code executes on these machines.
-if(CMAKE_CROSSCOMPILING AND WIN32 AND CMAKE_SYSTEM_PROCESSOR STREQUAL "x86_64")
+# Windows tests run under Wine on both builds: wine64 for x86_64, 32-bit Wine (its own win32
+# prefix) for the shipped i686 build.
+if(CMAKE_CROSSCOMPILING AND WIN32 AND CMAKE_SYSTEM_PROCESSOR MATCHES "^(x86_64|i686)$")
   set(SONORM_WINE ON)
 else()
   set(SONORM_WINE OFF)
@@ -16,6 +17,12 @@ endif()
 if(SONORM_WINE)
   # State of the Wine session lives in the build tree: prefix, display number, logs.
   set(SONORM_WINE_STATE ${CMAKE_BINARY_DIR}/wine)
+  # The scripts (tools/wine-env) pick the prefix's architecture and Wine loader from this file.
+  if(CMAKE_SYSTEM_PROCESSOR STREQUAL "i686")
+    file(WRITE ${SONORM_WINE_STATE}/arch "win32\n")
+  else()
+    file(WRITE ${SONORM_WINE_STATE}/arch "win64\n")
+  endif()
   set(SONORM_WINE_RUN ${CMAKE_SOURCE_DIR}/tools/wine-run ${SONORM_WINE_STATE})
   set(CMAKE_CROSSCOMPILING_EMULATOR ${SONORM_WINE_RUN})
   add_test(NAME wine.session.start
@@ -27,9 +34,8 @@ if(SONORM_WINE)
 endif()
 
 # sonorm_add_gtest(<target> SOURCES ... LIBS ... [GUI])
-# Native: one ctest entry per test case. Windows x86_64: the whole executable runs once under
-# Wine inside the session fixture; GUI tests share the display and so run one at a time.
-# Windows i686: built, not run.
+# Native: one ctest entry per test case. Windows: the whole executable runs once under Wine
+# inside the session fixture; GUI tests share the display and so run one at a time.
 function(sonorm_add_gtest target)
   cmake_parse_arguments(T "GUI" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${target} ${T_SOURCES})

@@ -1,5 +1,4 @@
-# Cross build for 32-bit Windows: the shipped program. Built and checked statically only,
-# since these machines cannot execute 32-bit code.
+# Cross build for 32-bit Windows: the shipped program. Its tests run under 32-bit Wine.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR i686)
 set(SONORM_TRIPLET i686-w64-mingw32)

@@ -12,7 +12,8 @@ constexpr FileHandle nofile = -1;
 enum class SeekOrigin { begin = 0, current = 1 };
 
 // Opens an existing file for sequential reading; others may read, nobody may write meanwhile
-// (POSIX has no share modes: there others may write).
+// (POSIX has no share modes: there others may write). A folder is refused at the open on both
+// platforms (Win32 by the system, ERROR_ACCESS_DENIED; POSIX here, EISDIR).
 FileHandle fileopenread(const char* name);
 // Creates (or truncates) a file for writing, unshared.
 FileHandle filecreatewrite(const char* name);
@@ -32,6 +33,10 @@ bool filesize(FileHandle file, std::uint64_t& size);
 bool fileclose(FileHandle file);
 // The platform's last error number, read right after a failing call.
 std::uint32_t filelasterror();
+// Sets the last error to the platform's end-of-file number (Win32 ERROR_HANDLE_EOF 38, POSIX
+// ENODATA). A read that came up short without a platform failure reports that number, never
+// whatever an earlier call happened to leave behind.
+void markendoffile();
 // The platform's error number for exhausted memory (Win32 ERROR_NOT_ENOUGH_MEMORY 8, ENOMEM).
 std::uint32_t nomemoryerror();
 // True when name refers to the file open as file (same device and inode); the last error is

@@ -25,6 +25,13 @@ FileHandle fileopenread(const char* name) {
     if (file < 0) {
         return nofile;
     }
+    // A folder opens for reading here but not on Win32; refuse it at the same step.
+    struct stat info;
+    if (::fstat(file, &info) == 0 && S_ISDIR(info.st_mode)) {
+        ::close(file);
+        errno = EISDIR;
+        return nofile;
+    }
     // The sequential-scan hint; a refusal changes nothing and is not a failure.
     int savederrno = errno;
     (void)::posix_fadvise(file, 0, 0, POSIX_FADV_SEQUENTIAL);
@@ -108,6 +115,10 @@ bool fileclose(FileHandle file) {
 
 std::uint32_t filelasterror() {
     return static_cast<std::uint32_t>(errno);
+}
+
+void markendoffile() {
+    errno = ENODATA;
 }
 
 std::uint32_t nomemoryerror() {

@@ -90,6 +90,10 @@ std::uint32_t filelasterror() {
     return GetLastError();
 }
 
+void markendoffile() {
+    SetLastError(ERROR_HANDLE_EOF);
+}
+
 std::uint32_t nomemoryerror() {
     return ERROR_NOT_ENOUGH_MEMORY;
 }

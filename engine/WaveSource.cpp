@@ -93,6 +93,7 @@ bool WaveSource::readformat(Result& result, const std::uint8_t* header, std::uin
     std::uint64_t end = 0;
     if (filetell(file, position) && filesize(file, end) && end >= position &&
         size > end - position) {
+        markendoffile();
         return result.fail(codes::fmtreadfailed, filelasterror());
     }
     if (size > maxformatsize) {
@@ -213,7 +214,14 @@ std::uint64_t WaveSource::tell(std::uint32_t& error) const {
 
 bool WaveSource::readexact(void* buffer, std::uint32_t count) {
     std::uint32_t done = 0;
-    return fileread(file, buffer, count, done) && done == count;
+    if (!fileread(file, buffer, count, done)) {
+        return false;
+    }
+    if (done != count) {
+        markendoffile();
+        return false;
+    }
+    return true;
 }
 
 bool WaveSource::holds(const char* name) const {

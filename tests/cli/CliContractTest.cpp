@@ -38,15 +38,20 @@ std::string report(unsigned id, const std::string& suffix) {
     return platform::stringtable(id) + suffix;
 }
 
-// The report of a missing input: the system's text as it is; in a batch line without breaks.
-std::string missingreport(bool batch) {
-    std::string text = platform::systemtext(platform::missingfile) + " [1,5,1," +
-                       std::to_string(platform::missingfile) + "]";
+// The report of a platform failure at the given step of the reader: the system's text as it
+// is; in a batch line without breaks.
+std::string systemreport(std::string text, unsigned step, std::uint32_t error, bool batch) {
+    text += " [1," + std::to_string(step) + ",1," + std::to_string(error) + "]";
     if (batch) {
         auto isbreak = [](char c) { return c == '\r' || c == '\n'; };
         text.erase(std::remove_if(text.begin(), text.end(), isbreak), text.end());
     }
     return text;
+}
+
+std::string missingreport(bool batch) {
+    return systemreport(platform::systemtext(platform::missingfile), 5, platform::missingfile,
+                        batch);
 }
 
 // Every file of the folder with its bytes and modification time.
@@ -188,6 +193,14 @@ TEST_F(Contract, BatchGoesOnAfterFailuresAndReportsInInputOrder) {
     }
     args.push_back(dir.path("missing.wav"));
     expected.push_back(args.back() + ": " + missingreport(true));
+    // Files that end too early after a failure of another kind: the end of the file is reported,
+    // never the number the earlier failure left behind.
+    for (const std::string& bytes : {std::string(), good.substr(0, 16)}) {
+        args.push_back(dir.write("z" + std::to_string(bytes.size()) + ".wav", bytes));
+        unsigned step = bytes.empty() ? 6 : 9;
+        expected.push_back(args.back() + ": " +
+                           systemreport(platform::endoffiletext, step, platform::endoffile, true));
+    }
 
     ProcessResult r = runtool(args);
 
@@ -196,7 +209,7 @@ TEST_F(Contract, BatchGoesOnAfterFailuresAndReportsInInputOrder) {
     std::vector<std::string> got = lines(r.err);
     ASSERT_EQ(got.size(), expected.size() + 1) << r.err;
     EXPECT_EQ(std::vector<std::string>(got.begin(), got.end() - 1), expected);
-    EXPECT_EQ(got.back().rfind("sonorm-cli: 8 converted, 5 failed, 0 skipped", 0), 0u) << r.err;
+    EXPECT_EQ(got.back().rfind("sonorm-cli: 8 converted, 7 failed, 0 skipped", 0), 0u) << r.err;
     for (int i = 0; i < 12; ++i) {
         std::string out = dir.path("out/f" + std::to_string(10 + i) + ".wav");
         EXPECT_EQ(readfile(out), i % 3 == 1 ? "" : canonical(content(i))) << out;

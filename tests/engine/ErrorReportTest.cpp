@@ -53,6 +53,8 @@ TEST(ErrorReportTest, TextOfTheCodeThenSuffix) {
         {record(codes::readnotopen), platform::stringtable(IDS_RARE_ERROR) + "[1,21,0,0]", true},
         {record(codes::openfailed, missing),
          platform::systemtext(missing) + " [1,5,1," + std::to_string(missing) + "]", true},
+        {record(codes::riffreadfailed, platform::endoffile),
+         platform::endoffiletext + " [1,6,1," + std::to_string(platform::endoffile) + "]", true},
         {record(codes::chunkheaderfailed, notext),
          std::string(lasterrfallback) + " [1,9,1," + std::to_string(notext) + "]", true},
         {record(0x0201ABCD, 0x7FFF), std::string(wavebaderrnum) + " [1,43981,2,32767]", true},

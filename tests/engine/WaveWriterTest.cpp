@@ -85,7 +85,8 @@ TEST_F(WaveWriterTest, CanonicalOutputFromAnyLayout) {
 }
 
 // Data goes out in blocks of 10 MiB. An input that ends before its declared data keeps the
-// header and the whole blocks before the short one; the RIFF size wraps modulo 2^32.
+// header and the whole blocks before the short one, and reports the end of the file; the RIFF
+// size wraps modulo 2^32.
 TEST_F(WaveWriterTest, DataGoesOutInBlocks) {
     const std::string body = pcmbody(2, 16, 48000);
     const std::string data25 = samples(25 * mib, 7);
@@ -106,7 +107,9 @@ TEST_F(WaveWriterTest, DataGoesOutInBlocks) {
     for (const Case& c : cases) {
         std::string in = dir.write("in.wav", c.input);
         std::string out = dir.path("out.wav");
-        EXPECT_EQ(convert(in, out).code, c.code);
+        Result result = convert(in, out);
+        EXPECT_EQ(result.code, c.code);
+        EXPECT_EQ(result.syserr, c.code == 0 ? 0 : platform::endoffile);
         EXPECT_TRUE(readfile(out) == c.output) << c.output.size();
     }
 }
@@ -126,6 +129,7 @@ TEST_F(WaveWriterTest, NamesThatCannotBeOpenedOrCreated) {
         {dir.path("absent.wav"), dir.path("out.wav"), codes::openfailed, platform::missingfile},
         {dir.path("absent/in.wav"), dir.path("out.wav"), codes::openfailed,
          platform::missingfolder},
+        {dir.path("."), dir.path("out.wav"), codes::openfailed, platform::folderinput},
         {input, dir.path("absent/out.wav"), codes::createfailed, platform::missingfolder},
         {input, input, codes::createfailed, platform::sameasinput},
     };

@@ -19,6 +19,10 @@ extern const std::uint32_t sameasinput;   // creating the output onto the open i
 extern const std::uint32_t outofmemory;   // memory refused
 extern const std::uint32_t toolarge;      // writing beyond the file size limit (limitfilesize)
 extern const std::uint32_t notextnumber;  // a number without a system text
+extern const std::uint32_t endoffile;     // a read that the end of the file cut short
+extern const std::uint32_t folderinput;   // opening a folder as the input
+// The system's text for endoffile, written out here rather than asked from the platform.
+extern const std::string endoffiletext;
 // A file held open for reading by someone else cannot be created for writing (share modes).
 extern const bool openblockscreate;
 

@@ -18,6 +18,9 @@ const std::uint32_t sameasinput = EBUSY;
 const std::uint32_t outofmemory = ENOMEM;
 const std::uint32_t toolarge = EFBIG;
 const std::uint32_t notextnumber = 1000000;
+const std::uint32_t endoffile = ENODATA;
+const std::uint32_t folderinput = EISDIR;
+const std::string endoffiletext = "No data available";
 const bool openblockscreate = false;
 
 std::vector<std::string> aliases(const TempDir& dir, const std::string& path) {

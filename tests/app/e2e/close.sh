@@ -33,9 +33,10 @@ check "a query whether the system may suspend is granted" 1 \
 check "another power event (a power status change) gets the default answer 0" 0 \
     "$(drv send "$MAIN" $WM_POWERBROADCAST 10 0 | field result)"
 check "the program is still running afterwards" 1 "$(windowfield "$MAIN" visible)"
-# The reply to the end-of-session query is not looked at: Wine answers it from the window
-# that the program has already destroyed.
-drv send "$MAIN" $WM_QUERYENDSESSION 0 0 >/dev/null || true
+check "the end-of-session query is answered: the session may end" 1 \
+    "$(drv send "$MAIN" $WM_QUERYENDSESSION 0 0 | field result)"
+# The program may already be gone when the end of the session is announced.
+drv send "$MAIN" $WM_ENDSESSION 1 0 >/dev/null 2>&1 || true
 wait_exit
 check "the end of the session ends the program with exit code 0" 0 "$STATUS"
 

@@ -8,7 +8,7 @@ set -euo pipefail
 . "$SONORM_SOURCE_DIR/tools/wine-env"
 sonorm_wine_env "$SONORM_WINE_STATE"
 
-WINE=/usr/lib/wine/wine64
+WINE=$WINELOADER
 BIN=$SONORM_BINARY_DIR/bin
 EXE=$BIN/Sonorm.exe
 SCENARIO=$(basename "$0" .sh)
@@ -20,6 +20,7 @@ SETTINGS='Software\Velquin\Sonorm\1.01'
 # Window messages, commands and keys used by the scenarios.
 WM_CLOSE=0x10
 WM_QUERYENDSESSION=0x11
+WM_ENDSESSION=0x16
 WM_NCACTIVATE=0x86
 WM_SYSCOMMAND=0x112
 WM_POWERBROADCAST=0x218
@@ -254,7 +255,9 @@ fmtbody() {
 fmtchunk() { fmtbody "$@" | chunk 'fmt '; }
 
 # screenshot HWND NAME: the window as it is on the screen, as build/screenshots/NAME.png, and
-# in docs/ when it differs there in any pixel (so a re-run leaves the checkout clean).
+# in docs/ when it differs there in any pixel (so a re-run leaves the checkout clean). docs/
+# shows the 64-bit build, the one `make run` opens; the 32-bit run keeps its pictures in its
+# build tree, so the two runs never take turns rewriting docs/.
 screenshot() {
     local hwnd=$1 name=$2 xid out doc
     mkdir -p "$SHOTS"
@@ -265,6 +268,7 @@ screenshot() {
     drv send "$hwnd" "$WM_NCACTIVATE" 1 0 >/dev/null
     sleep 0.3
     xwd -silent -display "$DISPLAY" -id "$xid" | convert xwd:- -strip "$out"
+    [ "$WINEARCH" == win64 ] || return 0
     if [ ! -f "$doc" ] || [ "$(compare -metric AE "$out" "$doc" null: 2>&1 || true)" != 0 ]; then
         mkdir -p "$(dirname "$doc")"
         cp "$out" "$doc"
