@@ -1,5 +1,4 @@
-// The tool's two output streams: exact bytes, the platform's line break, terminal detection,
-// and the conversion of native (ANSI code page) text to UTF-8 for JSON.
+// The tool's two output streams: exact bytes, the platform's line break, terminal detection.
 #ifndef SONORM_CLI_CONSOLEIO_H
 #define SONORM_CLI_CONSOLEIO_H
 
@@ -13,7 +12,5 @@ void consoleinit();
 bool stderristerminal();
 void writeout(const std::string& text);
 void writeerr(const std::string& text);
-// Native text (file names, system and string-table texts) as UTF-8.
-std::string utf8text(const std::string& native);
 
 #endif

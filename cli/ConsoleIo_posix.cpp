@@ -10,7 +10,3 @@ void consoleinit() {}
 bool stderristerminal() {
     return isatty(STDERR_FILENO) == 1;
 }
-
-std::string utf8text(const std::string& native) {
-    return native;
-}

@@ -30,6 +30,14 @@ std::string filekey(const std::string& name) {
                             : "path:" + pathkey(name);
 }
 
+bool iswavname(const std::string& name) {
+    const std::size_t length = sizeof wavextension - 1;
+    return name.size() > length &&
+           std::equal(name.end() - length, name.end(), wavextension, [](char a, char b) {
+               return std::tolower(static_cast<unsigned char>(a)) == b;
+           });
+}
+
 void walk(const std::string& folder, const fs::path& relative, const std::string& outdirkey,
           std::vector<Job>& jobs) {
     std::error_code error;
@@ -59,14 +67,6 @@ void walk(const std::string& folder, const fs::path& relative, const std::string
 }
 
 } // namespace
-
-bool iswavname(const std::string& name) {
-    const std::size_t length = sizeof wavextension - 1;
-    return name.size() > length &&
-           std::equal(name.end() - length, name.end(), wavextension, [](char a, char b) {
-               return std::tolower(static_cast<unsigned char>(a)) == b;
-           });
-}
 
 std::vector<Job> planjobs(const Options& options) {
     const bool batch = options.mode == Mode::batch;

@@ -14,7 +14,4 @@
 
 std::vector<Job> planjobs(const Options& options);
 
-// Whether name ends in ".wav", in any letter case.
-bool iswavname(const std::string& name);
-
 #endif

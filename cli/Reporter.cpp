@@ -1,6 +1,7 @@
 #include "Reporter.h"
 
 #include "ConsoleIo.h"
+#include "FileSystem.h"
 #include "ReportText.h"
 #include "WaveLayout.h"
 
@@ -11,6 +12,11 @@ namespace {
 
 constexpr auto redrawinterval = std::chrono::milliseconds(200);
 constexpr double kibibyte = 1024.0;
+
+// Native text (names, system and string-table texts; the ANSI code page on Windows) as UTF-8.
+std::string utf8text(const std::string& native) {
+    return topath(native).u8string();
+}
 
 std::size_t index(Status status) {
     return static_cast<std::size_t>(status);

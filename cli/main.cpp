@@ -1,9 +1,76 @@
-// sonorm-cli: converts PCM WAV files to the canonical 44-byte-header layout.
+// sonorm-cli: converts PCM WAV files to the canonical 44-byte-header layout. Parses the
+// command line, plans the jobs and runs them.
 #include "ConsoleIo.h"
+#include "FileSystem.h"
+#include "Interrupts.h"
 #include "Options.h"
-#include "Tool.h"
+#include "Planner.h"
+#include "ReportText.h"
+#include "Reporter.h"
+#include "Runner.h"
+#include "StringTable.h"
+#include "StringTexts.h"
+#include "TempFile.h"
+#include "Wildcard.h"
 
 #include <exception>
+
+namespace {
+
+// The start button's checks: two names, neither empty, not spelled the same (other spellings
+// of one file are refused by the conversion).
+int checksingle(const Options& options) {
+    const std::vector<std::string>& names = options.operands;
+    if (names.size() != 2) {
+        writeerr(usageerror("expected INPUT and OUTPUT"));
+    } else if (names[0].empty() || names[1].empty()) {
+        writeerr(stringtableentry(IDS_NEED_FILE_NAMES) + linebreak);
+    } else if (names[0] == names[1]) {
+        writeerr(stringtableentry(IDS_SAME_FILE_NAMES) + linebreak);
+    } else {
+        return exitok;
+    }
+    return exitusage;
+}
+
+int runtool(int argc, const char* const* argv) {
+    consoleinit();
+    catchinterrupts(TempFile::removeall);
+    Options options;
+    if (int status = parseoptions(argc, argv, options); status != runoptions) {
+        return status;
+    }
+    options.operands = expandwildcards(options.operands);
+    std::vector<Job> jobs;
+    if (options.mode == Mode::single) {
+        if (int status = checksingle(options); status != exitok) {
+            return status;
+        }
+        std::error_code error;
+        jobs.push_back({options.operands[0], options.operands[1], "", false,
+                        fs::file_size(topath(options.operands[0]), error)});
+    } else {
+        std::error_code error;
+        if (options.mode == Mode::batch && !fs::is_directory(topath(options.outdir), error) &&
+            !fs::create_directories(topath(options.outdir), error)) {
+            writeerr(options.outdir + ": cannot create the folder: " + errortext(error) +
+                     linebreak);
+            return exitfailed;
+        }
+        jobs = planjobs(options);
+    }
+    const Policy policy = policyfor(options);
+    Reporter reporter(options, jobs);
+    runjobs(
+        jobs, workercount(options.jobs, jobs.size()),
+        [&](const Job& job) {
+            return runjob(job, policy, [&](std::uint64_t bytes) { reporter.advance(bytes); });
+        },
+        [&](const Job& job, const Outcome& outcome) { reporter.report(job, outcome); });
+    return reporter.finish();
+}
+
+} // namespace
 
 int main(int argc, char** argv) {
     try {
