@@ -156,14 +156,19 @@ TEST(Faults, InPlaceRefusesWhenTheOwnerCannotBeKept) {
     std::string file = dir.write("theirs.wav", original);
     ASSERT_EQ(chmod(dir.path().c_str(), 0777), 0);
     ASSERT_EQ(chmod(file.c_str(), 0666), 0);
+    constexpr int cannotrun = 77;
     pid_t pid = fork();
     if (pid == 0) {
-        if (setgid(nobody) != 0 || setuid(nobody) != 0) {
-            _exit(127);
+        if (setgid(nobody) != 0 || setuid(nobody) != 0 || access(toolpath().c_str(), X_OK) != 0) {
+            _exit(cannotrun);
         }
         _exit(runtool({"-q", "--in-place", file}).status);
     }
-    EXPECT_EQ(waitstatus(pid), 1);
+    int status = waitstatus(pid);
+    if (status == cannotrun) {
+        GTEST_SKIP() << "the tool is out of reach of another user here";
+    }
+    EXPECT_EQ(status, 1);
     EXPECT_EQ(readfile(file), original);
     EXPECT_EQ(temporaries(dir).size(), 0u);
 }
