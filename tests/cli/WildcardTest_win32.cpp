@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 using namespace wav;
 
 namespace {
@@ -47,6 +49,40 @@ TEST(Wildcards, DoubleByteNamesKeepTheirTrailBytes) {
     r = runtool({dir.path(so + "\\*.wav"), dir.path("single.wav")});
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(readfile(dir.path("single.wav")), canonical(d));
+}
+
+} // namespace
+
+namespace {
+
+// Names whose second bytes are 0x5C go through every mode whole: the walk and its mirror, the
+// temporary file and backup beside an in-place file, the check line (code page 932) and JSON
+// (UTF-8).
+TEST(DoubleByteNames, EveryModeKeepsThem) {
+    TempDir dir;
+    const std::string hyou = "\x95\x5C"; // 表, second byte 0x5C too
+    const std::string name = so + hyou + ".wav";
+    std::string d = samples(100);
+    dir.folder(so);
+    std::string file = dir.write(so + "\\" + name, decorated(d));
+
+    ProcessResult r = runtool({"-q", "-r", "-o", dir.path("out"), dir.path(so)});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(readfile(dir.path("out\\" + name)), canonical(d));
+
+    r = runtool({"--check", "--json", file});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("\xE3\x82\xBD\xE8\xA1\xA8.wav\",\"ok\":true"), std::string::npos)
+        << r.out << r.err;
+
+    r = runtool({"-q", "--in-place", "--backup", ".orig", file});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(readfile(file), canonical(d));
+    EXPECT_EQ(readfile(file + ".orig"), decorated(d));
+    // Every file of the folder, through the tool's own expansion: no temporary file is left.
+    r = runtool({"-q", "--check", dir.path(so + "\\*")});
+    EXPECT_EQ(r.out.rfind(file + ": ok: ", 0), 0u) << r.out;
+    EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 2) << r.out;
 }
 
 } // namespace

@@ -39,8 +39,10 @@ TempDir::~TempDir() {
     fs::remove_all(root, ignored);
 }
 
+// Joined as bytes: MinGW's std::filesystem would read a narrow name in another encoding than
+// the ANSI code page and mangle double-byte names.
 std::string TempDir::path(const std::string& name) const {
-    return (fs::path(root) / name).string();
+    return root + static_cast<char>(fs::path::preferred_separator) + name;
 }
 
 std::string TempDir::write(const std::string& name, const std::string& bytes) const {
