@@ -388,3 +388,38 @@ TEST_F(Contract, CheckReportsBytesAfterTheDataAsTrailing) {
 }
 
 } // namespace
+
+namespace {
+
+// Options that do not go together are refused before anything runs, in the user's terms.
+TEST(Options, CombinationsAreRefusedBeforeAnythingRuns) {
+    TempDir dir;
+    std::string in = dir.write("in.wav", decorated(samples(40)));
+    const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+        {{"-o", dir.path("d"), "--in-place", in}, "excludes"},
+        {{"--check", "--in-place", in}, "excludes"},
+        {{"--check", "-o", dir.path("d"), in}, "excludes"},
+        {{"--backup", ".b", in, in + "2"}, "--backup requires --in-place"},
+        {{"--in-place", "--backup", "", in}, "needs a suffix that is not empty"},
+        {{"--split-links", in, in + "2"}, "--split-links requires --in-place"},
+        {{"--json", in, in + "2"}, "--json requires --check"},
+        {{"-r", in, in + "2"}, "-r walks folders only with -o, --in-place or --check"},
+        {{"--in-place", "-n", in}, "excludes"},
+        {{"--check", "--keep-times", in}, "excludes"},
+        {{"-o", dir.path("d"), "-j", "0", in}, "needs a whole number of at least 1, not '0'"},
+        {{"-o", dir.path("d"), "-j", "x", in}, "not 'x'"},
+        {{"-o", "", in}, "needs a folder name"},
+        {{"-o", dir.path("d")}, "no input files"},
+        {{"--bogus", in, in + "2"}, "--bogus"},
+    };
+    for (const auto& [args, message] : cases) {
+        ProcessResult r = runtool(args);
+        EXPECT_EQ(r.status, 2) << message;
+        EXPECT_EQ(r.out, "");
+        EXPECT_NE(r.err.find(message), std::string::npos) << r.err;
+        EXPECT_NE(r.err.find("usage: sonorm-cli INPUT OUTPUT"), std::string::npos) << r.err;
+    }
+    EXPECT_EQ(dir.list(), std::vector<std::string>{"in.wav"});
+}
+
+} // namespace
