@@ -1,6 +1,8 @@
 // System texts through FormatMessageA and the wave-device error texts of winmm.
 #include "SystemText.h"
 
+#include "UniqueHandle.h"
+
 #include <windows.h>
 #include <mmsystem.h>
 
@@ -27,9 +29,8 @@ OwnedText formatmessagetext(std::uint32_t flags, const void* source, std::uint32
     if (length == 0 || system == nullptr) {
         return nullptr;
     }
-    OwnedText copy = copytext(system);
-    LocalFree(system);
-    return copy;
+    UniqueLocal owned(system);
+    return copytext(system);
 }
 
 OwnedText maketextwaveerr(std::uint32_t error, WaveSide side) {

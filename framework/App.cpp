@@ -2,6 +2,7 @@
 
 #include "MsgLoop.h"
 #include "StringBlock.h"
+#include "UniqueHandle.h"
 #include "VersionText.h"
 #include "WndObject.h"
 
@@ -59,9 +60,7 @@ AppBase::AppBase() {
         // The name as stored on disk: long form and stored letter case.
         WIN32_FIND_DATAA found;
         found.cFileName[0] = '\0';
-        const HANDLE search = FindFirstFileA(moddir, &found);
-        if (search != INVALID_HANDLE_VALUE) {
-            FindClose(search);
+        if (UniqueFind(FindFirstFileA(moddir, &found))) {
             copybounded(modname, modnamesize, found.cFileName);
         }
     }

@@ -1,6 +1,7 @@
 #include "Registry.h"
 
 #include "KeyNameList.h"
+#include "UniqueHandle.h"
 #include "WindowFit.h"
 
 #include <cstdint>
@@ -70,14 +71,11 @@ LONG closeregkey(HKEY key) {
 }
 
 bool delregtree(HKEY root, const char* path) {
-    HKEY key = openregkey(root, path);
-    if (key == nullptr) {
-        return false;
-    }
+    UniqueKey owned(openregkey(root, path));
+    HKEY key = owned.get();
     DWORD subkeys = 0;
     DWORD maxlength = 0;
-    if (!querycounts(key, &subkeys, &maxlength, nullptr)) {
-        RegCloseKey(key);
+    if (!owned || !querycounts(key, &subkeys, &maxlength, nullptr)) {
         return false;
     }
     bool ready = true;
@@ -89,7 +87,7 @@ bool delregtree(HKEY root, const char* path) {
             ready = delregtree(key, names.name(i));
         }
     }
-    RegCloseKey(key);
+    owned.reset();
     return ready && RegDeleteKeyA(root, path) == ERROR_SUCCESS;
 }
 
@@ -111,14 +109,14 @@ bool delregkey(HKEY root, const char* path) {
             break;
         }
         *cut = '\0';
-        HKEY key = openregkey(root, parent);
-        if (key == nullptr) {
+        UniqueKey key(openregkey(root, parent));
+        if (!key) {
             break;
         }
         DWORD subkeys = 0;
         DWORD values = 0;
-        const bool counted = querycounts(key, &subkeys, nullptr, &values);
-        RegCloseKey(key);
+        const bool counted = querycounts(key.get(), &subkeys, nullptr, &values);
+        key.reset();
         // Stop at the first parent that still holds anything.
         if (!counted || subkeys != 0 || values != 0 ||
             RegDeleteKeyA(root, parent) != ERROR_SUCCESS) {
