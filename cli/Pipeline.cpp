@@ -89,7 +89,8 @@ Outcome runjob(const Job& job, const Policy& policy,
         outcome.message = reporttext(outcome.result);
         return outcome;
     }
-    facts.settle(source, fs::file_size(topath(job.input), error));
+    const std::uintmax_t filesize = fs::file_size(topath(job.input), error);
+    facts.settle(source, error ? 0 : filesize);
     outcome.facts = facts;
     outcome.status = facts.canonical ? Status::unchanged : Status::converted;
     bool leave = !policy.write || (policy.skipcanonical && facts.canonical);
