@@ -82,7 +82,11 @@ Outcome runjob(const Job& job, const Policy& policy,
                                             "rewrites it apart from them)");
     }
     Outcome outcome;
-    WaveFacts facts(progress);
+    TempFile temp;
+    WaveFacts facts([&](std::uint64_t bytes) {
+        temp.opened(); // data flows only after the writer has opened its output
+        progress(bytes);
+    });
     WaveSource source;
     source.watch(&facts);
     if (!source.open(outcome.result, job.input.c_str())) {
@@ -97,7 +101,6 @@ Outcome runjob(const Job& job, const Policy& policy,
     if (!policy.write && facts.datastart + facts.datasize > facts.filesize) {
         readdata(outcome.result, source, facts.datasize);
     }
-    TempFile temp;
     std::string target = job.output;
     if (!leave && policy.staged) {
         fs::path folder = topath(job.output).parent_path();
@@ -111,6 +114,7 @@ Outcome runjob(const Job& job, const Policy& policy,
     }
     if (!leave) {
         WaveWriter().write(outcome.result, source, target.c_str());
+        temp.opened();
         outcome.written = wave::headersize + std::uint64_t{facts.datasize};
     }
     source.close(outcome.result);

@@ -50,10 +50,20 @@ void cleanleftovers(const fs::path& folder, const std::string& tag) {
 
 } // namespace
 
+TempFile::TempFile() : hold(lock, std::defer_lock) {}
+
 TempFile::~TempFile() {
-    std::lock_guard<std::mutex> hold(lock);
+    if (!hold.owns_lock()) {
+        hold.lock();
+    }
     if (inflight.erase(path) != 0) {
         removefile(path);
+    }
+}
+
+void TempFile::opened() {
+    if (hold.owns_lock()) {
+        hold.unlock();
     }
 }
 
@@ -63,7 +73,7 @@ bool TempFile::create(const std::string& output, bool privatefile, std::error_co
     if (folder.empty()) {
         folder = ".";
     }
-    std::lock_guard<std::mutex> hold(lock);
+    hold.lock(); // until the writer has opened the file: see opened()
     if (stopped) {
         error = std::make_error_code(std::errc::interrupted);
         return false;
@@ -81,19 +91,23 @@ bool TempFile::create(const std::string& output, bool privatefile, std::error_co
         }
         std::error_code ignored;
         if (!fs::exists(topath(name), ignored)) {
-            return false; // not a name clash
+            break; // not a name clash
         }
     }
+    hold.unlock();
     return false;
 }
 
 bool TempFile::commit(const std::string& output, bool durable, std::error_code& error) {
-    std::lock_guard<std::mutex> hold(lock);
-    if (stopped || !replacefile(path, output, durable, error)) {
-        return false;
+    if (!hold.owns_lock()) {
+        hold.lock();
     }
-    inflight.erase(path);
-    return true;
+    bool done = !stopped && replacefile(path, output, durable, error);
+    if (done) {
+        inflight.erase(path);
+    }
+    hold.unlock();
+    return done;
 }
 
 void TempFile::removeall() {

@@ -6,18 +6,22 @@
 #ifndef SONORM_CLI_TEMPFILE_H
 #define SONORM_CLI_TEMPFILE_H
 
+#include <mutex>
 #include <string>
 #include <system_error>
 
 class TempFile {
 public:
-    TempFile() = default;
+    TempFile();
     ~TempFile();
     TempFile(const TempFile&) = delete;
     TempFile& operator=(const TempFile&) = delete;
 
     // Creates a fresh temporary file in the folder of output.
     bool create(const std::string& output, bool privatefile, std::error_code& error);
+    // Called once the writer holds the file open. Until then no interruption removes it: the
+    // writer's create would make it anew after the removal.
+    void opened();
     // Renames the file over output; durable: the rename is on disk when this returns.
     bool commit(const std::string& output, bool durable, std::error_code& error);
     const std::string& name() const { return path; }
@@ -27,6 +31,7 @@ public:
     static void removeall();
 
 private:
+    std::unique_lock<std::mutex> hold;
     std::string path;
 };
 

@@ -155,6 +155,7 @@ TEST_F(Contract, VersionHelpAndManPageShareTheirSources) {
     const std::string man =
         readfile(nameof(topath(toolpath()).parent_path().parent_path() / "cli" / "sonorm-cli.1"));
     EXPECT_NE(man.find(".SH OPTIONS"), std::string::npos);
+    EXPECT_EQ(h.out.find("Excludes"), std::string::npos); // the rules speak when broken
     struct Row {
         std::string names, value, text;
     };

@@ -74,20 +74,25 @@ bool waitfortemporary(pid_t pid, const TempDir& dir, const std::string& folder) 
 }
 
 // A file whose sample data takes a while to copy (sparse, so it costs no disk).
-std::string bigwav(const TempDir& dir, const std::string& name) {
-    constexpr std::uint32_t datasize = 768u << 20;
+std::string bigwav(const TempDir& dir, const std::string& name,
+                   std::uint32_t datasize = 768u << 20) {
     return dir.writesparse(name, {{0, riffwave(pcmfmt() + header("data", datasize), datasize + 36)},
                                   {44 + std::uint64_t{datasize} - 4, "end."}});
 }
 
-// Interrupted runs end with 128 + the signal and leave no temporary file; a run killed
-// outright leaves one, which the next run in that folder removes.
+// Interrupted runs end with 128 + the signal and leave no temporary file, also where the
+// default thread stack would be too big to map; a run killed outright leaves one, which the
+// next run in that folder removes, while the temporary file of a run still alive stays.
 TEST(Faults, InterruptsRemoveTemporaryFiles) {
     TempDir dir;
     std::string big = bigwav(dir, "big.wav");
-    for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGKILL}) {
+    constexpr rlim_t hugestack = rlim_t{1} << 45;
+    const std::pair<int, rlim_t> cases[] = {
+        {SIGINT, 0}, {SIGTERM, 0}, {SIGHUP, 0}, {SIGTERM, hugestack}, {SIGKILL, 0}};
+    for (const auto& [signal, stack] : cases) {
         SCOPED_TRACE(signal);
-        pid_t pid = starttool({"-o", dir.path("out"), big});
+        pid_t pid = stack != 0 ? starttool({"-o", dir.path("out"), big}, RLIMIT_STACK, stack)
+                               : starttool({"-o", dir.path("out"), big});
         ASSERT_TRUE(waitfortemporary(pid, dir, "out"));
         kill(pid, signal);
         EXPECT_EQ(waitstatus(pid), signal == SIGKILL ? 1000 + SIGKILL : 128 + signal);
@@ -96,6 +101,27 @@ TEST(Faults, InterruptsRemoveTemporaryFiles) {
     std::string small = dir.write("small.wav", decorated(samples(100)));
     EXPECT_EQ(runtool({"-q", "-o", dir.path("out"), small}).status, 0);
     EXPECT_EQ(dir.list("out"), std::vector<std::string>{"small.wav"});
+    pid_t stopped = starttool({"-o", dir.path("out"), big});
+    ASSERT_TRUE(waitfortemporary(stopped, dir, "out"));
+    kill(stopped, SIGSTOP);
+    std::vector<std::string> alive = temporaries(dir, "out");
+    EXPECT_EQ(runtool({"-q", "-o", dir.path("out/sub"), small}).status, 0);
+    EXPECT_EQ(runtool({"-q", "-o", dir.path("out"), small}).status, 0);
+    EXPECT_EQ(temporaries(dir, "out"), alive);
+    kill(stopped, SIGTERM);
+    kill(stopped, SIGCONT);
+    EXPECT_EQ(waitstatus(stopped), 128 + SIGTERM);
+    EXPECT_EQ(temporaries(dir, "out").size(), 0u);
+}
+
+// A run that takes a while draws no progress line when stderr is not a terminal.
+TEST(Faults, NoProgressLineOffATerminal) {
+    TempDir dir;
+    ProcessResult r = runtool({"-o", dir.path("out"), bigwav(dir, "big.wav", 256u << 20)});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err.find('\r'), std::string::npos);
+    EXPECT_EQ(r.err.rfind("sonorm-cli: ", 0), 0u) << r.err;
+    EXPECT_EQ(r.err.find('\n'), r.err.size() - 1) << r.err;
 }
 
 // In place keeps owner, group, set-id bits, extended attributes; it rewrites the file behind a
