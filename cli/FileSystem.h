@@ -16,6 +16,12 @@ fs::path topath(const std::string& name);
 std::string nameof(const fs::path& path);
 // A key two names share when they spell the same path (letter case ignored on Windows).
 std::string pathkey(const std::string& name);
+// The size of the file name reaches; 0 when it cannot be examined.
+inline std::uint64_t filesize(const std::string& name) {
+    std::error_code error;
+    std::uintmax_t size = fs::file_size(topath(name), error);
+    return error ? 0 : size;
+}
 
 struct FileId {
     std::uint64_t volume = 0;
@@ -37,7 +43,7 @@ bool flushfile(const std::string& name, std::error_code& error);
 // Renames from over to; durable: the rename itself has reached the disk when this returns.
 bool replacefile(const std::string& from, const std::string& to, bool durable,
                  std::error_code& error);
-bool removefile(const std::string& name);
+void removefile(const std::string& name);
 // Gives to the owner, group, permissions and extended attributes (POSIX) or the attributes
 // (Windows) of from. Refuses rather than give a file another owner.
 bool copyattributes(const std::string& from, const std::string& to, std::error_code& error);

@@ -109,8 +109,8 @@ bool replacefile(const std::string& from, const std::string& to, bool durable,
     return true;
 }
 
-bool removefile(const std::string& name) {
-    return ::unlink(name.c_str()) == 0;
+void removefile(const std::string& name) {
+    ::unlink(name.c_str());
 }
 
 bool copyattributes(const std::string& from, const std::string& to, std::error_code& error) {

@@ -86,9 +86,10 @@ bool replacefile(const std::string& from, const std::string& to, bool durable,
 }
 
 // A temporary file may already carry the original's read-only attribute.
-bool removefile(const std::string& name) {
-    return DeleteFileA(name.c_str()) ||
-           (SetFileAttributesA(name.c_str(), FILE_ATTRIBUTE_NORMAL) && DeleteFileA(name.c_str()));
+void removefile(const std::string& name) {
+    if (!DeleteFileA(name.c_str()) && SetFileAttributesA(name.c_str(), FILE_ATTRIBUTE_NORMAL)) {
+        DeleteFileA(name.c_str());
+    }
 }
 
 bool copyattributes(const std::string& from, const std::string& to, std::error_code& error) {

@@ -37,7 +37,6 @@ void catchinterrupts(void (*cleanup)()) {
     pthread_attr_t attributes;
     pthread_attr_init(&attributes);
     pthread_attr_setstacksize(&attributes, stacksize);
-    pthread_attr_setdetachstate(&attributes, PTHREAD_CREATE_DETACHED);
     pthread_sigmask(SIG_BLOCK, &interrupts, nullptr);
     pthread_t waiter;
     if (pthread_create(&waiter, &attributes, waitforinterrupt, nullptr) != 0) {

@@ -93,8 +93,7 @@ Outcome runjob(const Job& job, const Policy& policy,
         outcome.message = reporttext(outcome.result);
         return outcome;
     }
-    const std::uintmax_t filesize = fs::file_size(topath(job.input), error);
-    facts.settle(source, error ? 0 : filesize);
+    facts.settle(source, filesize(job.input));
     outcome.facts = facts;
     outcome.status = facts.canonical ? Status::unchanged : Status::converted;
     bool leave = !policy.write || (policy.skipcanonical && facts.canonical);

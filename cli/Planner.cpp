@@ -13,16 +13,6 @@ namespace {
 
 constexpr char wavextension[] = ".wav";
 
-// While planning, output holds the name below the output folder.
-Job planned(const std::string& input, const std::string& relative,
-            const std::string& problem = "") {
-    Job job;
-    job.input = input;
-    job.output = relative;
-    job.problem = problem;
-    return job;
-}
-
 // The key of a file: its identity when it exists, else the spelling of its path.
 std::string filekey(const std::string& name) {
     FileId id;
@@ -47,7 +37,7 @@ void walk(const std::string& folder, const fs::path& relative, const std::string
         entries.push_back(*it);
     }
     if (error) {
-        jobs.push_back(planned(folder, "", "cannot read the folder: " + errortext(error)));
+        jobs.push_back(Job{folder, "", "cannot read the folder: " + errortext(error), false, 0});
         return;
     }
     std::sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) {
@@ -61,36 +51,35 @@ void walk(const std::string& folder, const fs::path& relative, const std::string
                 walk(name, below, outdirkey, jobs);
             }
         } else if (entry.exists(error) && iswavname(name)) {
-            jobs.push_back(planned(name, nameof(below)));
+            jobs.push_back(Job{name, nameof(below), "", false, 0});
         }
     }
 }
 
 } // namespace
 
+// While planning, a job's output holds its name below the output folder.
 std::vector<Job> planjobs(const Options& options) {
     const bool batch = options.mode == Mode::batch;
     std::vector<Job> jobs;
     for (const std::string& operand : options.operands) {
         std::error_code error;
         if (operand.empty()) {
-            jobs.push_back(planned(operand, "", stringtableentry(IDS_NEED_FILE_NAMES)));
+            jobs.push_back(Job{operand, "", stringtableentry(IDS_NEED_FILE_NAMES), false, 0});
         } else if (!fs::is_directory(topath(operand), error)) {
             // A missing file is left to the conversion, which reports it as the program does.
-            jobs.push_back(planned(operand, nameof(topath(operand).filename())));
+            jobs.push_back(Job{operand, nameof(topath(operand).filename()), "", false, 0});
         } else if (options.recursive) {
             walk(operand, fs::path(), batch ? filekey(options.outdir) : "", jobs);
         } else {
             jobs.push_back(
-                planned(operand, "", "is a folder (give -r to convert the WAV files in it)"));
+                Job{operand, "", "is a folder (give -r to convert the WAV files in it)", false, 0});
         }
     }
     std::map<std::string, std::string> seen;    // input key -> first input of that file
     std::map<std::string, std::string> outputs; // output key -> first input written there
     for (Job& job : jobs) {
-        std::error_code error;
-        job.size = fs::file_size(topath(job.input), error);
-        job.size = error ? 0 : job.size;
+        job.size = filesize(job.input);
         std::string relative = job.output;
         job.output.clear();
         if (!job.problem.empty()) {

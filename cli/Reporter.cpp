@@ -44,8 +44,6 @@ std::string describe(const WaveFacts& facts) {
            (facts.canonical ? "; already canonical" : "");
 }
 
-} // namespace
-
 std::string formatbytes(std::uint64_t bytes) {
     const char* units[] = {"B", "KiB", "MiB", "GiB"};
     double value = static_cast<double>(bytes);
@@ -62,6 +60,7 @@ std::string formatbytes(std::uint64_t bytes) {
     return text;
 }
 
+// The --check line of one file and its JSON object (UTF-8), without the line break.
 std::string checkline(const std::string& name, const Outcome& outcome) {
     switch (outcome.status) {
     case Status::failed:
@@ -99,6 +98,8 @@ std::string checkjson(const std::string& name, const Outcome& outcome) {
     }
     return object.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
 }
+
+} // namespace
 
 Reporter::Reporter(const Options& runoptions, const std::vector<Job>& jobs)
     : options(runoptions), files(jobs.size()), begin(std::chrono::steady_clock::now()),

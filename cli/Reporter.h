@@ -44,9 +44,4 @@ private:
     std::chrono::steady_clock::time_point lastdraw;
 };
 
-// The --check line of one file and its JSON object (UTF-8), without the line break.
-std::string checkline(const std::string& name, const Outcome& outcome);
-std::string checkjson(const std::string& name, const Outcome& outcome);
-std::string formatbytes(std::uint64_t bytes);
-
 #endif

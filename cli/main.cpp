@@ -46,9 +46,8 @@ int runtool(int argc, const char* const* argv) {
         if (int status = checksingle(options); status != exitok) {
             return status;
         }
-        std::error_code error;
-        jobs.push_back({options.operands[0], options.operands[1], "", false,
-                        fs::file_size(topath(options.operands[0]), error)});
+        jobs.push_back(
+            {options.operands[0], options.operands[1], "", false, filesize(options.operands[0])});
     } else {
         std::error_code error;
         if (options.mode == Mode::batch && !fs::is_directory(topath(options.outdir), error) &&
