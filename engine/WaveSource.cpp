@@ -174,6 +174,18 @@ bool WaveSource::read(Result& result, void* buffer, std::uint32_t count) {
     return result.ok();
 }
 
+bool WaveSource::move(FileHandle out, std::uint32_t count, std::uint32_t& moved) {
+    moved = 0;
+    return isopen() && filemove(file, out, count, moved) && moved == count;
+}
+
+bool WaveSource::back(Result& result, std::uint32_t count) {
+    if (!fileseek(file, -std::int64_t{count}, SeekOrigin::current)) {
+        return result.fail(codes::seekfailed, filelasterror());
+    }
+    return true;
+}
+
 bool WaveSource::close(Result& result) {
     if (!isopen()) {
         return result.fail(codes::closenotopen);
