@@ -61,6 +61,7 @@ private:
     std::uint32_t datasize;
     std::uint32_t samplecount;
     std::uint64_t datastart; // 0: no "data" chunk seen yet
+    bool atdatastart;        // the walk ended on the data start, no seek back needed
 };
 
 #endif
