@@ -23,7 +23,7 @@ test-fuzz:
 	cmake --workflow --preset fuzz
 
 bench:
-	tools/run-bench
+	bench/run-bench
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
