@@ -33,7 +33,7 @@ dist:
 	@ls -l build/dist
 
 bench:
-	tools/run-bench
+	bench/run-bench
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i

@@ -24,6 +24,15 @@ bool fileread(FileHandle file, void* buffer, std::uint32_t count, std::uint32_t&
 // written; a short write with no platform error leaves the disk-full number as last error
 // (Win32 ERROR_DISK_FULL 112, POSIX ENOSPC).
 bool filewrite(FileHandle file, const void* buffer, std::uint32_t count);
+// Moves up to count bytes from in to out without passing them through the process, each from
+// its current position, which advances by the bytes moved (stored in moved; below count only at
+// the end of in). False when the platform cannot move between these two files or a call fails;
+// moved then says how many bytes did go, and the last error is left as it was, because the caller
+// does such a block again with fileread and filewrite, whose failures tell which side failed.
+// Win32 has no such move here: it answers false at once.
+bool filemove(FileHandle in, FileHandle out, std::uint32_t count, std::uint32_t& moved);
+// Cuts the file to size bytes and moves its position there; false on failure.
+bool filecut(FileHandle file, std::uint64_t size);
 // Moves the position; false on a refusal. Moving beyond the end is not a failure.
 bool fileseek(FileHandle file, std::int64_t distance, SeekOrigin origin);
 // Current position; false on failure.

@@ -86,6 +86,34 @@ bool filewrite(FileHandle file, const void* buffer, std::uint32_t count) {
     return true;
 }
 
+// copy_file_range moves the bytes inside the kernel (as cp does): no copy through user space.
+// A refusal (EXDEV, EINVAL, ENOSYS, EOPNOTSUPP: file systems or kernels that cannot) and a real
+// failure are not told apart here; the caller redoes the block with read and write.
+bool filemove(FileHandle in, FileHandle out, std::uint32_t count, std::uint32_t& moved) {
+    int savederrno = errno;
+    moved = 0;
+    while (moved < count) {
+        ssize_t got = ::copy_file_range(fd(in), nullptr, fd(out), nullptr, count - moved, 0);
+        if (got < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            errno = savederrno;
+            return false;
+        }
+        if (got == 0) {
+            break;
+        }
+        moved += static_cast<std::uint32_t>(got);
+    }
+    return true;
+}
+
+bool filecut(FileHandle file, std::uint64_t size) {
+    return ::ftruncate(fd(file), static_cast<off_t>(size)) == 0 &&
+           fileseek(file, static_cast<std::int64_t>(size), SeekOrigin::begin);
+}
+
 bool fileseek(FileHandle file, std::int64_t distance, SeekOrigin origin) {
     int whence = origin == SeekOrigin::begin ? SEEK_SET : SEEK_CUR;
     return ::lseek(fd(file), static_cast<off_t>(distance), whence) != static_cast<off_t>(-1);

@@ -63,6 +63,17 @@ bool filewrite(FileHandle file, const void* buffer, std::uint32_t count) {
     return true;
 }
 
+// Data goes through ReadFile and WriteFile only.
+bool filemove(FileHandle, FileHandle, std::uint32_t, std::uint32_t& moved) {
+    moved = 0;
+    return false;
+}
+
+bool filecut(FileHandle file, std::uint64_t size) {
+    return fileseek(file, static_cast<std::int64_t>(size), SeekOrigin::begin) &&
+           SetEndOfFile(handle(file)) != FALSE;
+}
+
 bool fileseek(FileHandle file, std::int64_t distance, SeekOrigin origin) {
     std::uint64_t position = 0;
     return movepointer(file, distance, origin == SeekOrigin::begin ? FILE_BEGIN : FILE_CURRENT,

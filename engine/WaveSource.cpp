@@ -10,11 +10,15 @@ namespace {
 constexpr std::int64_t maxseek = 0xFFFFFFFF;
 // Largest "fmt " size whose record (size + 8 bytes) still has a 32-bit length.
 constexpr std::uint32_t maxformatsize = 0xFFFFFFFF - wave::chunkheadersize;
+// A body up to this size is allocated without asking the file's size first: a file too short
+// for it fails the same way when the body is read, and the memory is harmless.
+constexpr std::uint32_t smallformatsize = 0x10000;
 
 } // namespace
 
 WaveSource::WaveSource()
-    : file(nofile), riff{}, format(nullptr), dataid{}, datasize(0), samplecount(0), datastart(0) {}
+    : file(nofile), riff{}, format(nullptr), dataid{}, datasize(0), samplecount(0), datastart(0),
+      atdatastart(false) {}
 
 WaveSource::~WaveSource() {
     delete[] format;
@@ -29,6 +33,7 @@ void WaveSource::reset() {
     datasize = 0;
     samplecount = 0;
     datastart = 0;
+    atdatastart = false;
 }
 
 bool WaveSource::open(Result& result, const char* name) {
@@ -91,8 +96,8 @@ bool WaveSource::readformat(Result& result, const std::uint8_t* header, std::uin
     // allocation keeps a corrupt size from asking for up to 4 GiB of memory.
     std::uint64_t position = 0;
     std::uint64_t end = 0;
-    if (filetell(file, position) && filesize(file, end) && end >= position &&
-        size > end - position) {
+    if (size > smallformatsize && filetell(file, position) && filesize(file, end) &&
+        end >= position && size > end - position) {
         markendoffile();
         return result.fail(codes::fmtreadfailed, filelasterror());
     }
@@ -130,6 +135,12 @@ bool WaveSource::takedata(Result& result, const std::uint8_t* header, std::uint3
         return result.fail(codes::datapositionfailed, error);
     }
     datastart = position;
+    // With the format known the walk ends here, at the data start, where check leaves the reader:
+    // skipping the body only to come back would cost two seeks per file.
+    atdatastart = format != nullptr;
+    if (atdatastart) {
+        return result.ok(); // what the saved seek would answer
+    }
     return seek(result, size, SeekOrigin::current);
 }
 
@@ -165,6 +176,10 @@ bool WaveSource::check(Result& result) {
     if (samplecount == 0) {
         return result.fail(codes::badsamplecount);
     }
+    // A start beyond the seek range fails here even when the walk already stands on it.
+    if (atdatastart && datastart <= maxseek) {
+        return true;
+    }
     return seek(result, static_cast<std::int64_t>(datastart), SeekOrigin::begin);
 }
 
@@ -178,6 +193,24 @@ bool WaveSource::read(Result& result, void* buffer, std::uint32_t count) {
         observer->dataread(count);
     }
     return result.ok();
+}
+
+bool WaveSource::move(FileHandle out, std::uint32_t count, std::uint32_t& moved) {
+    moved = 0;
+    if (!isopen() || !filemove(file, out, count, moved) || moved != count) {
+        return false; // a block taken back is read, and reported by read
+    }
+    if (observer != nullptr) {
+        observer->dataread(count);
+    }
+    return true;
+}
+
+bool WaveSource::back(Result& result, std::uint32_t count) {
+    if (!fileseek(file, -std::int64_t{count}, SeekOrigin::current)) {
+        return result.fail(codes::seekfailed, filelasterror());
+    }
+    return true;
 }
 
 bool WaveSource::close(Result& result) {

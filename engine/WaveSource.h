@@ -16,7 +16,7 @@ public:
     virtual ~WaveWatcher() = default;
     // An 8-byte chunk header, in file order; the next header follows its declared body size.
     virtual void chunkread(const std::uint8_t* header) = 0;
-    // count bytes of sample data delivered by read.
+    // count bytes of sample data delivered by read or moved whole by move.
     virtual void dataread(std::uint32_t count) = 0;
 };
 
@@ -32,6 +32,12 @@ public:
     bool open(Result& result, const char* name);
     // Exactly count bytes of sample data from the current position.
     bool read(Result& result, void* buffer, std::uint32_t count);
+    // Moves exactly count bytes of sample data from the current position to out without the
+    // process touching them (filemove); true only when all came. Records nothing: moved says how
+    // many went, and the caller takes them back (back) to read the block instead.
+    bool move(FileHandle out, std::uint32_t count, std::uint32_t& moved);
+    // Moves the position count bytes back, as before a move of count bytes.
+    bool back(Result& result, std::uint32_t count);
     bool close(Result& result);
     // Distance 0 to 0xFFFFFFFF from the start or the current position.
     bool seek(Result& result, std::int64_t distance, SeekOrigin origin);
@@ -69,6 +75,7 @@ private:
     std::uint32_t datasize;
     std::uint32_t samplecount;
     std::uint64_t datastart; // 0: no "data" chunk seen yet
+    bool atdatastart;        // the walk ended on the data start, no seek back needed
     WaveWatcher* observer = nullptr;
 };
 

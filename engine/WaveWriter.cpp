@@ -34,6 +34,56 @@ bool WaveWriter::composeheader(const WaveSource& source, std::uint8_t (&header)[
     return true;
 }
 
+// Block by block, each first moved inside the kernel. The first block the kernel does not move
+// whole (it cannot move between these files, the input ends early, or a call failed without
+// saying on which side) is taken back and read and written through the buffer, as is every
+// block after it: so a short input writes nothing of its block, and a failure is recorded as
+// the read's or the write's.
+void WaveWriter::copydata(Result& result, WaveSource& source, FileHandle out,
+                          std::uint8_t* buffer) {
+    const std::uint32_t datasize = source.datachunksize();
+    std::uint32_t remaining = datasize;
+    std::uint32_t block = blocksize;
+    bool inkernel = true;
+    while (remaining != 0) {
+        if (block > remaining) {
+            block = remaining;
+        }
+        if (inkernel) {
+            std::uint32_t moved = 0;
+            if (source.move(out, block, moved)) {
+                remaining -= block;
+                continue;
+            }
+            inkernel = false;
+            std::uint64_t blockstart = wave::headersize + std::uint64_t{datasize - remaining};
+            if (moved != 0 && !takeback(result, source, out, blockstart, moved)) {
+                return;
+            }
+        }
+        if (!source.read(result, buffer, block)) {
+            return;
+        }
+        if (!filewrite(out, buffer, block)) {
+            result.fail(codes::writeblockfailed, filelasterror());
+            return;
+        }
+        remaining -= block;
+    }
+}
+
+// Both files back to where the block started: the input position, the output's size.
+bool WaveWriter::takeback(Result& result, WaveSource& source, FileHandle out,
+                          std::uint64_t blockstart, std::uint32_t moved) {
+    if (!source.back(result, moved)) {
+        return false;
+    }
+    if (!filecut(out, blockstart)) {
+        return result.fail(codes::writeblockfailed, filelasterror());
+    }
+    return true;
+}
+
 bool WaveWriter::write(Result& result, WaveSource& source, const char* name) {
     // Without a format record the source never opened: nothing to write, as a read would say.
     if (!compose(source)) {
@@ -62,21 +112,7 @@ bool WaveWriter::write(Result& result, WaveSource& source, const char* name) {
     } else if (!filewrite(out, data, sizeof data)) {
         result.fail(codes::writedatafailed, filelasterror());
     } else {
-        std::uint32_t remaining = source.datachunksize();
-        std::uint32_t block = blocksize;
-        while (remaining != 0) {
-            if (block > remaining) {
-                block = remaining;
-            }
-            if (!source.read(result, buffer.get(), block)) {
-                break;
-            }
-            if (!filewrite(out, buffer.get(), block)) {
-                result.fail(codes::writeblockfailed, filelasterror());
-                break;
-            }
-            remaining -= block;
-        }
+        copydata(result, source, out, buffer.get());
     }
 
     buffer.reset();

@@ -2,6 +2,7 @@
 #ifndef SONORM_WAVEWRITER_H
 #define SONORM_WAVEWRITER_H
 
+#include "FileIo.h"
 #include "Result.h"
 #include "WaveLayout.h"
 
@@ -11,7 +12,8 @@ class WaveSource;
 
 class WaveWriter {
 public:
-    // One copy block, allocated once per write.
+    // One copy block, allocated once per write. Its memory is used only by blocks the kernel
+    // cannot move from file to file (filemove), so on the usual path it is never touched.
     static constexpr std::uint32_t blocksize = 0xA00000; // 10 MiB
 
     // source must have opened successfully and not been read since; its data is pulled
@@ -25,6 +27,9 @@ public:
 
 private:
     bool compose(const WaveSource& source);
+    void copydata(Result& result, WaveSource& source, FileHandle out, std::uint8_t* buffer);
+    bool takeback(Result& result, WaveSource& source, FileHandle out, std::uint64_t blockstart,
+                  std::uint32_t moved);
 
     std::uint8_t riff[wave::riffheadersize];
     std::uint8_t fmt[wave::fmtchunksize];

@@ -1,6 +1,7 @@
 #include "AllocationLimit.h"
 #include "Codes.h"
 #include "FileIo.h"
+#include "KernelMove.h"
 #include "PlatformExpect.h"
 #include "TempDir.h"
 #include "WavBytes.h"
@@ -8,6 +9,9 @@
 #include "WaveWriter.h"
 
 #include <gtest/gtest.h>
+
+#include <cerrno>
+#include <vector>
 
 using namespace wav;
 
@@ -111,6 +115,88 @@ TEST_F(WaveWriterTest, DataGoesOutInBlocks) {
         EXPECT_EQ(result.code, c.code);
         EXPECT_EQ(result.syserr, c.code == 0 ? 0 : platform::endoffile);
         EXPECT_TRUE(readfile(out) == c.output) << c.output.size();
+    }
+}
+
+// Each block is first moved inside the kernel. A block it does not move whole - refused, or a
+// call failing midway without saying which side failed - is taken back and goes through read
+// and write, as does the rest of the file: same blocks, same output, and the code of the side
+// that really fails (here the short input). A take-back that cannot move the input back fails.
+TEST_F(WaveWriterTest, BlocksTheKernelDoesNotMoveGoThroughTheBuffer) {
+    if (!KernelMove::scripted()) {
+        GTEST_SKIP() << "data goes through read and write only on this platform";
+    }
+    const std::string body = pcmbody(2, 16, 48000);
+    const std::string data15 = samples(15 * mib, 3);
+    const std::string full = riffwave(chunk("fmt ", body) + chunk("data", data15));
+    const std::string shortinput =
+        riffwave(chunk("fmt ", body) + header("data", 15 * mib) + data15.substr(0, 12 * mib));
+    const std::string whole = canonical(data15, body);
+    const std::string firstblock = canonical(data15.substr(0, 10 * mib), body, 15 * mib);
+    // Asked per call with a cap of 1 MiB: 10, 9 ... 1 MiB for the first block, then 5, 4, 3.
+    std::vector<std::uint32_t> capped;
+    for (std::uint32_t left = 10; left != 0; --left) {
+        capped.push_back(left * mib);
+    }
+    capped.insert(capped.end(), {5 * mib, 4 * mib, 3 * mib});
+    struct Case {
+        const char* name;
+        KernelMove::Script script;
+        const std::string& input;
+        std::uint32_t code;
+        std::uint32_t syserr;
+        const std::string& output;
+        std::vector<std::uint32_t> asked;
+    };
+    const Case cases[] = {
+        {"moved", {0, 0, 0, false}, full, 0, 0, whole, {10 * mib, 5 * mib}},
+        {"EXDEV", {0, 1, EXDEV, false}, full, 0, 0, whole, {10 * mib}},
+        {"EINVAL", {0, 1, EINVAL, false}, full, 0, 0, whole, {10 * mib}},
+        {"ENOSYS", {0, 1, ENOSYS, false}, full, 0, 0, whole, {10 * mib}},
+        {"EOPNOTSUPP", {0, 1, EOPNOTSUPP, false}, full, 0, 0, whole, {10 * mib}},
+        {"refused at the second block",
+         {0, 2, EXDEV, false},
+         full,
+         0,
+         0,
+         whole,
+         {10 * mib, 5 * mib}},
+        {"fails midway", {mib, 13, EIO, false}, full, 0, 0, whole, capped},
+        {"fails midway, input short",
+         {mib, 13, EIO, false},
+         shortinput,
+         codes::readfailed,
+         EIO,
+         firstblock,
+         capped},
+        {"moved nothing it claimed",
+         {mib, 2, EIO, true},
+         full,
+         codes::seekfailed,
+         EINVAL,
+         canonical("", body, 15 * mib),
+         {10 * mib, 9 * mib}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::string in = dir.write("in.wav", c.input);
+        std::string out = dir.path("out.wav");
+        Result result;
+        std::vector<std::uint32_t> asked;
+        {
+            KernelMove script(c.script);
+            result = convert(in, out);
+            asked = KernelMove::asked();
+        }
+        EXPECT_EQ(result.code, c.code) << std::hex << result.code;
+        // The short read's number is whatever the last error held; never the move's failure.
+        if (c.code == codes::readfailed) {
+            EXPECT_NE(result.syserr, c.syserr);
+        } else {
+            EXPECT_EQ(result.syserr, c.syserr);
+        }
+        EXPECT_TRUE(readfile(out) == c.output) << readfile(out).size();
+        EXPECT_EQ(asked, c.asked);
     }
 }
 

@@ -1,12 +1,15 @@
-// Writes COUNT small PCM WAV files (1 to 100 KiB each, with LIST chunks, some with "fact" and
-// 18-byte "fmt " bodies) into FOLDER, for the command-line batch benchmark. Deterministic.
-//   cli_bench_wavs FOLDER COUNT
+// Input files for bench/run-bench, deterministic:
+//   bench_wavs batch FOLDER COUNT   COUNT small PCM WAV files (1 to 100 KiB each, with LIST
+//                                   chunks, some with "fact" and 18-byte "fmt " bodies)
+//   bench_wavs big FILE BYTES       one 16-bit stereo file of BYTES bytes in all (at most 4 GiB):
+//                                   "fmt ", a LIST chunk, then the data filling the rest
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <random>
 #include <string>
 #include <sys/stat.h>
+#include <vector>
 
 namespace {
 
@@ -94,15 +97,54 @@ std::string makefile(std::mt19937& rng, int index) {
     return file + body;
 }
 
-} // namespace
+// The largest file whose data size still fits the 32-bit field: 4 GiB plus the RIFF header.
+constexpr std::uint64_t maxbigbytes = 0x100000000ull;
+constexpr std::size_t writeblock = 1 << 20;
 
-int main(int argc, char** argv) {
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: cli_bench_wavs FOLDER COUNT\n");
+int makebig(const char* name, std::uint64_t bytes) {
+    std::mt19937 rng(seed);
+    std::string fmt;
+    put16(fmt, 1);
+    put16(fmt, 2);
+    put32(fmt, 44100);
+    put32(fmt, 44100 * 4);
+    put16(fmt, 4);
+    put16(fmt, 16);
+    std::string head;
+    chunk(head, "fmt ", fmt);
+    chunk(head, "LIST", listchunk(rng, 0));
+    std::uint64_t overhead = 12 + head.size() + 8;
+    if (bytes < overhead || bytes > maxbigbytes) {
+        std::fprintf(stderr, "bench_wavs: %llu bytes cannot make that file\n",
+                     static_cast<unsigned long long>(bytes));
         return 2;
     }
-    std::string folder = argv[1];
-    int count = std::atoi(argv[2]);
+    auto datasize = static_cast<std::uint32_t>(bytes - overhead);
+    std::string start = "RIFF";
+    put32(start, static_cast<std::uint32_t>(bytes - 8));
+    start += "WAVE" + head;
+    start.append("data", 4);
+    put32(start, datasize);
+    std::vector<char> block(writeblock);
+    for (char& c : block) {
+        c = static_cast<char>(rng());
+    }
+    std::FILE* f = std::fopen(name, "wb");
+    bool ok = f != nullptr && std::fwrite(start.data(), 1, start.size(), f) == start.size();
+    for (std::uint64_t left = datasize; ok && left != 0;) {
+        std::size_t n = left < block.size() ? static_cast<std::size_t>(left) : block.size();
+        ok = std::fwrite(block.data(), 1, n, f) == n;
+        left -= n;
+    }
+    if (f == nullptr || std::fclose(f) != 0 || !ok) {
+        std::perror(name);
+        return 1;
+    }
+    std::printf("%llu bytes, %u data bytes\n", static_cast<unsigned long long>(bytes), datasize);
+    return 0;
+}
+
+int makebatch(const std::string& folder, int count) {
     mkdir(folder.c_str(), 0777);
     std::mt19937 rng(seed);
     unsigned long long total = 0;
@@ -120,4 +162,18 @@ int main(int argc, char** argv) {
     }
     std::printf("%d files, %llu bytes\n", count, total);
     return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    std::string mode = argc == 4 ? argv[1] : "";
+    if (mode == "batch") {
+        return makebatch(argv[2], std::atoi(argv[3]));
+    }
+    if (mode == "big") {
+        return makebig(argv[2], std::strtoull(argv[3], nullptr, 10));
+    }
+    std::fprintf(stderr, "usage: bench_wavs batch FOLDER COUNT | bench_wavs big FILE BYTES\n");
+    return 2;
 }
