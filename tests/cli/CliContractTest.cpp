@@ -84,6 +84,14 @@ TEST_F(Contract, SingleFormPrintsNothingOnSuccess) {
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(modtime(out), backdatedtime());
 
+    // Data that ends early: the report, and what was written stays, as the program leaves it.
+    std::string cut =
+        dir.write("cut.wav", riffwave(pcmfmt() + header("data", 4000) + d.substr(0, 1000)));
+    r = runtool({cut, out});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("[1,22,1,"), std::string::npos) << r.err;
+    EXPECT_EQ(readfile(out).substr(0, 44), canonical("", pcmbody(), 4000));
+
     dir.write("out.wav", "mine");
     r = runtool({"-n", "-q", in, out});
     EXPECT_EQ(r.status, 0);
