@@ -255,7 +255,10 @@ TEST_F(Contract, BatchCollisionsAndNoClobber) {
     EXPECT_EQ(readfile(in), good);
     EXPECT_EQ(modtime(in), backdatedtime());
 
-    dir.folder("out");
+    r = runtool({"-o", dir.path("out"), ""}); // an empty name is refused as the program does
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err.rfind(": " + platform::stringtable(IDS_NEED_FILE_NAMES) + linebreak, 0), 0u)
+        << r.err;
     dir.write("out/b.wav", "older");
     r = runtool({"-n", "-o", dir.path("out"), in, other, b});
     EXPECT_EQ(r.status, 1);
