@@ -237,12 +237,6 @@ bool probe(HWND window, ProbeQuery query, HWND target, std::string& answer,
     return ok;
 }
 
-HKEY rootkey(const char* name) {
-    return std::strcmp(name, "HKCU") == 0   ? HKEY_CURRENT_USER
-           : std::strcmp(name, "HKLM") == 0 ? HKEY_LOCAL_MACHINE
-                                            : nullptr;
-}
-
 int fail(const char* what) {
     std::fprintf(stderr, "driver: %s\n", what);
     return 1;
@@ -369,39 +363,6 @@ int run(int argc, char** argv) {
         SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
         std::printf("screen=%d,%d\nworkarea=%ld,%ld,%ld,%ld\n", GetSystemMetrics(SM_CXSCREEN),
                     GetSystemMetrics(SM_CYSCREEN), work.left, work.top, work.right, work.bottom);
-        return 0;
-    }
-    HKEY root = need(1) ? rootkey(arg(1)) : nullptr;
-    if (cmd == "reg-set" && need(4) && root) {
-        // reg-set ROOT KEY NAME DWORD: creates the key as needed.
-        const auto value = static_cast<DWORD>(number(arg(4)));
-        return RegSetKeyValueA(root, arg(2), arg(3), REG_DWORD, &value, sizeof value) ==
-                       ERROR_SUCCESS
-                   ? 0
-                   : fail("cannot set value");
-    }
-    if (cmd == "reg-del" && need(2) && root) {
-        const LONG status = RegDeleteTreeA(root, arg(2));
-        RegDeleteKeyA(root, arg(2));
-        return status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND
-                   ? 0
-                   : fail("cannot delete key");
-    }
-    if (cmd == "reg-get" && need(2) && root) {
-        // reg-get ROOT KEY [NAME]: exists=0 or 1, and the DWORD value when named and present.
-        HKEY key = nullptr;
-        const bool exists = RegOpenKeyExA(root, arg(2), 0, KEY_READ, &key) == ERROR_SUCCESS;
-        std::printf("exists=%d\n", exists ? 1 : 0);
-        DWORD value = 0;
-        DWORD size = sizeof value;
-        if (exists && need(3) &&
-            RegGetValueA(key, nullptr, arg(3), RRF_RT_REG_DWORD, nullptr, &value, &size) ==
-                ERROR_SUCCESS) {
-            std::printf("value=%ld\n", static_cast<long>(static_cast<LONG>(value)));
-        }
-        if (exists) {
-            RegCloseKey(key);
-        }
         return 0;
     }
     std::fputs("usage: sonorm-driver COMMAND ARGS (see tests/app/driver/Driver.cpp)\n", stderr);

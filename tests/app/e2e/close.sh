@@ -10,7 +10,7 @@ PARENT='Software\Velquin'
 with_keys() {
     reg_clear
     save_position 0 0 0 0 0
-    drv reg-set HKLM "$SETTINGS" MainWindowPos.left 0 >/dev/null
+    reg_set HKLM MainWindowPos.left 0
 }
 
 # --- the ways to close ----------------------------------------------------------------------

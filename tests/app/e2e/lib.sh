@@ -236,14 +236,21 @@ wait_until() {
     done
 }
 
-# The settings keys, set up and inspected with the driver.
-reg_clear() { drv reg-del HKCU 'Software\Velquin' >/dev/null && drv reg-del HKLM 'Software\Velquin' >/dev/null; }
-reg_exists() { drv reg-get "$1" "$2" | field exists; }
+# The settings keys, set up and inspected with Wine's own registry tool.
+reg() { "$WINE" reg "$@" 2>/dev/null | iconv -f CP932 -t UTF-8 | tr -d '\r'; }
+reg_clear() {
+    reg delete 'HKCU\Software\Velquin' /f >/dev/null || true
+    reg delete 'HKLM\Software\Velquin' /f >/dev/null || true
+}
+reg_exists() { if reg query "$1\\$2" >/dev/null; then echo 1; else echo 0; fi; }
+# reg_set ROOT NAME VALUE: a DWORD value of the settings key; reg_get ROOT NAME: its value (hex).
+reg_set() { reg add "$1\\$SETTINGS" /v "$2" /t REG_DWORD /d "$3" /f >/dev/null; }
+reg_get() { reg query "$1\\$SETTINGS" /v "$2" | awk -v name="$2" '$1 == name { print $3 }'; }
 # save_position LEFT TOP RIGHT BOTTOM MAXIMIZED: the saved main-window position values.
 save_position() {
     local values=("$@") i=0 name
     for name in left top right bottom bmaximized; do
-        drv reg-set HKCU "$SETTINGS" "MainWindowPos.$name" "${values[i++]}" >/dev/null
+        reg_set HKCU "MainWindowPos.$name" "${values[i++]}"
     done
 }
 
