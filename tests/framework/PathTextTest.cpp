@@ -26,6 +26,10 @@ TEST(PathText, CutsAtTheLastSeparatorByWholeCharacters) {
         {"C:\\dir\x95\x5C", '\\', "C:"},
         {"C:\\\x95\x5C\\x.exe", '\\', "C:\\\x95\x5C"},
         {"\x95\x5C.exe", '.', "\x95\x5C"},
+        // The ends of the lead-byte ranges 0x81-0x9F and 0xE0-0xFC.
+        {"C:\\\x9F\x5C", '\\', "C:"},
+        {"C:\\\xE0\x5C", '\\', "C:"},
+        {"C:\\\xFC\x5C", '\\', "C:"},
     };
     for (const Case& c : cases) {
         std::string text = c.text;
