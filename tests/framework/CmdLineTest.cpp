@@ -145,6 +145,7 @@ TEST(CmdLine, CheckoptAnswersZeroOneOrSeven) {
         {"p /DelUser", "DELUSER", optalone},
         {"p x deluser /deluser", "deluser", optalone}, // tokens without a switch are skipped
         {"p /delusers", "deluser", optabsent},
+        {"p /deluserZ", "deluser", optabsent}, // a letter at either end of the alphabet
         {"p /del", "deluser", optabsent},
         {"p //deluser", "deluser", optabsent},
         {"p \"/deluser\"", "deluser", optabsent},
