@@ -161,6 +161,16 @@ TEST(CmdLine, CheckoptAnswersZeroOneOrSeven) {
     }
 }
 
+// The process's own command line: the arguments after the program name, as the runtime gave
+// them to main (the runner's arguments hold no blanks or quotes).
+TEST(CmdLine, ParsesTheProcessCommandLine) {
+    CmdLine cl;
+    ASSERT_TRUE(cl.parsecmdline());
+    const std::vector<std::string> argv = ::testing::internal::GetArgvs();
+    ASSERT_FALSE(argv.empty());
+    EXPECT_EQ(walk(cl), Tokens(argv.begin() + 1, argv.end()));
+}
+
 TEST(CmdLine, FindoptPointsBehindTheNameAndRefusesNamesThatDoNotFit) {
     CmdLine cl;
     ASSERT_TRUE(cl.parsetext("p /Out=v"));

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -43,6 +44,7 @@ TEST(KeyNameList, CollectsTheNamesStillThere) {
     };
     const Case cases[] = {
         {"every counted name", {{"a", "bcd", "ef"}, {}}, 3, 3, true, {"a", "bcd", "ef"}},
+        {"a name length without room for its terminator", {{"a"}, {}}, 1, SIZE_MAX, false, {}},
         {"nothing counted", {{}, {}}, 0, 0, true, {}},
         // Sub-keys removed after they were counted: their slots are never filled nor read.
         {"some removed", {{"a", "", "c", ""}, {ok, gone, ok, gone}}, 4, 1, true, {"a", "c"}},

@@ -33,7 +33,8 @@ TEST(PathText, CutsAtTheLastSeparatorByWholeCharacters) {
     };
     for (const Case& c : cases) {
         std::string text = c.text;
-        cutatlast(text.data(), c.sep);
+        // Cut exactly when there was a separator: the text then gets shorter.
+        EXPECT_EQ(cutatlast(text.data(), c.sep), std::string(c.text) != c.result) << c.text;
         EXPECT_STREQ(text.c_str(), c.result) << "text: " << c.text;
     }
 }
@@ -68,6 +69,7 @@ TEST(PathText, ComposesWithinTheBufferOrRefuses) {
     const Case cases[] = {
         {"exe path", modpathsize, file("C:\\Tools", "conv.new", ".exe"), "C:\\Tools\\conv.new.exe"},
         {"exact fit", 8, file("d", "n", ".exe"), "d\\n.exe"},
+        {"nothing more at the exact fit", 4, file("d", "n", ""), "d\\n"},
         {"one byte short", 7, file("d", "n", ".exe"), nullptr},
         {"room for nothing", 1, file("d", "n", ".exe"), nullptr},
         {"long directory", modpathsize, file(longdir.c_str(), "n", ".exe"), nullptr},
