@@ -109,6 +109,18 @@ TEST_F(WaveSourceTest, OpenWalksAndChecks) {
     }
 }
 
+// A read that the platform refuses is no end of the file: it records the platform's number.
+TEST_F(WaveSourceTest, AFailedReadRecordsThePlatformsNumber) {
+    if (platform::unreadablefile.empty()) {
+        GTEST_SKIP() << "no file whose reads fail at hand on this platform";
+    }
+    WaveSource source;
+    Result result;
+    EXPECT_FALSE(source.open(result, platform::unreadablefile.c_str()));
+    EXPECT_EQ(result.code, codes::riffreadfailed);
+    EXPECT_EQ(result.syserr, platform::readfailure);
+}
+
 // Misuse of a reader that is not open, including handing it to the writer.
 TEST_F(WaveSourceTest, OperationsOnAReaderThatIsNotOpen) {
     WaveSource source;

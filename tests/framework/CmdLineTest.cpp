@@ -145,6 +145,7 @@ TEST(CmdLine, CheckoptAnswersZeroOneOrSeven) {
         {"p /DelUser", "DELUSER", optalone},
         {"p x deluser /deluser", "deluser", optalone}, // tokens without a switch are skipped
         {"p /delusers", "deluser", optabsent},
+        {"p /deluserZ", "deluser", optabsent}, // a letter at either end of the alphabet
         {"p /del", "deluser", optabsent},
         {"p //deluser", "deluser", optabsent},
         {"p \"/deluser\"", "deluser", optabsent},
@@ -158,6 +159,16 @@ TEST(CmdLine, CheckoptAnswersZeroOneOrSeven) {
         ASSERT_TRUE(cl.parsetext(c.text));
         EXPECT_EQ(cl.checkopt(c.name), c.result) << "text: " << c.text << " name: " << c.name;
     }
+}
+
+// The process's own command line: the arguments after the program name, as the runtime gave
+// them to main (the runner's arguments hold no blanks or quotes).
+TEST(CmdLine, ParsesTheProcessCommandLine) {
+    CmdLine cl;
+    ASSERT_TRUE(cl.parsecmdline());
+    const std::vector<std::string> argv = ::testing::internal::GetArgvs();
+    ASSERT_FALSE(argv.empty());
+    EXPECT_EQ(walk(cl), Tokens(argv.begin() + 1, argv.end()));
 }
 
 TEST(CmdLine, FindoptPointsBehindTheNameAndRefusesNamesThatDoNotFit) {

@@ -21,6 +21,10 @@ extern const std::uint32_t toolarge;      // writing beyond the file size limit 
 extern const std::uint32_t notextnumber;  // a number without a system text
 extern const std::uint32_t endoffile;     // a read that the end of the file cut short
 extern const std::uint32_t folderinput;   // opening a folder as the input
+// A file that opens for reading but whose first read fails, and that failure's number; an
+// empty name where the platform has none at hand.
+extern const std::string unreadablefile;
+extern const std::uint32_t readfailure;
 // The system's text for endoffile, written out here rather than asked from the platform.
 extern const std::string endoffiletext;
 // A file held open for reading by someone else cannot be created for writing (share modes).

@@ -20,6 +20,8 @@ const std::uint32_t toolarge = EFBIG;
 const std::uint32_t notextnumber = 1000000;
 const std::uint32_t endoffile = ENODATA;
 const std::uint32_t folderinput = EISDIR;
+const std::string unreadablefile = "/proc/self/mem"; // offset 0 is never mapped
+const std::uint32_t readfailure = EIO;
 const std::string endoffiletext = "No data available";
 const bool openblockscreate = false;
 

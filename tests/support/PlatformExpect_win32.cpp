@@ -18,6 +18,8 @@ const std::uint32_t toolarge = ERROR_DISK_FULL;
 const std::uint32_t notextnumber = 0x3FFFFF00;
 const std::uint32_t endoffile = ERROR_HANDLE_EOF;
 const std::uint32_t folderinput = ERROR_ACCESS_DENIED;
+const std::string unreadablefile;
+const std::uint32_t readfailure = 0;
 // "ファイルの終端です。" and the line break FormatMessageA ends it with, in code page 932.
 const std::string endoffiletext =
     "\x83t\x83@\x83\x43\x83\x8B\x82\xCC\x8FI\x92[\x82\xC5\x82\xB7\x81\x42\r\n";

@@ -15,9 +15,9 @@
 
 namespace {
 
-constexpr DWORD sendtimeout = 5000;
+constexpr DWORD sendtimeout = 10000;
 constexpr DWORD polldelay = 50;
-constexpr DWORD defaulttimeout = 10000;
+constexpr DWORD defaulttimeout = 30000;
 constexpr int textsize = 65536;
 constexpr const char* dialogclass = "#32770";
 constexpr const char* programtitle = "Sonorm";
@@ -169,16 +169,10 @@ HWND focusof(HWND hwnd) {
 // A window as seen from outside: its own state (and X window), the focus in its thread, and
 // what it shows (a message box's text and icon control, an editor's text).
 void describe(HWND hwnd) {
-    RECT client = {};
-    GetClientRect(hwnd, &client);
     printhwnd("hwnd", hwnd);
-    std::printf(
-        "id=%d\nclass=%s\ntext=%s\nvisible=%d\nenabled=%d\nzoomed=%d\niconic=%d\n"
-        "style=0x%lx\nexstyle=0x%lx\nclient=%ld,%ld\n",
-        GetDlgCtrlID(hwnd), classname(hwnd).c_str(), texthex(hwnd).c_str(),
-        IsWindowVisible(hwnd) ? 1 : 0, IsWindowEnabled(hwnd) ? 1 : 0, IsZoomed(hwnd) ? 1 : 0,
-        IsIconic(hwnd) ? 1 : 0, static_cast<unsigned long>(GetWindowLongA(hwnd, GWL_STYLE)),
-        static_cast<unsigned long>(GetWindowLongA(hwnd, GWL_EXSTYLE)), client.right, client.bottom);
+    std::printf("text=%s\nvisible=%d\nenabled=%d\nzoomed=%d\niconic=%d\n", texthex(hwnd).c_str(),
+                IsWindowVisible(hwnd) ? 1 : 0, IsWindowEnabled(hwnd) ? 1 : 0,
+                IsZoomed(hwnd) ? 1 : 0, IsIconic(hwnd) ? 1 : 0);
     printrect("rect", hwnd);
     printhwnd("owner", GetWindow(hwnd, GW_OWNER));
     HWND focus = focusof(hwnd);
@@ -241,42 +235,6 @@ bool probe(HWND window, ProbeQuery query, HWND target, std::string& answer,
         }
     }
     return ok;
-}
-
-// Copies every resource of a module into update, except type/id.
-struct Copier {
-    HANDLE update;
-    ULONG_PTR skiptype;
-    ULONG_PTR skipid;
-    bool ok;
-};
-
-BOOL CALLBACK copylanguage(HMODULE module, LPCSTR type, LPCSTR name, WORD language, LONG_PTR c) {
-    auto* copier = reinterpret_cast<Copier*>(c);
-    if (reinterpret_cast<ULONG_PTR>(type) == copier->skiptype &&
-        reinterpret_cast<ULONG_PTR>(name) == copier->skipid) {
-        return TRUE;
-    }
-    HRSRC found = FindResourceExA(module, type, name, language);
-    HGLOBAL loaded = found ? LoadResource(module, found) : nullptr;
-    void* data = loaded ? LockResource(loaded) : nullptr;
-    copier->ok = data && UpdateResourceA(copier->update, type, name, language, data,
-                                         SizeofResource(module, found));
-    return copier->ok;
-}
-
-BOOL CALLBACK copyname(HMODULE module, LPCSTR type, LPSTR name, LONG_PTR c) {
-    return EnumResourceLanguagesA(module, type, name, copylanguage, c);
-}
-
-BOOL CALLBACK copytype(HMODULE module, LPSTR type, LONG_PTR c) {
-    return EnumResourceNamesA(module, type, copyname, c);
-}
-
-HKEY rootkey(const char* name) {
-    return std::strcmp(name, "HKCU") == 0   ? HKEY_CURRENT_USER
-           : std::strcmp(name, "HKLM") == 0 ? HKEY_LOCAL_MACHINE
-                                            : nullptr;
 }
 
 int fail(const char* what) {
@@ -363,25 +321,6 @@ int run(int argc, char** argv) {
         const int down = posted(target, WM_KEYDOWN, vk, scan | 1);
         return down != 0 ? down : posted(target, WM_KEYUP, vk, scan | 1 | keyupbits);
     }
-    if (cmd == "move" && need(3)) {
-        // The window dragged by its caption to a new place (SetWindowPos is carried out by the
-        // window's own thread).
-        return SetWindowPos(hwndarg(1), nullptr, intarg(2), intarg(3), 0, 0,
-                            SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE)
-                   ? 0
-                   : fail("cannot move");
-    }
-    if (cmd == "taborder" && need(1)) {
-        HWND first = GetNextDlgTabItem(hwndarg(1), nullptr, FALSE);
-        std::printf("ids=");
-        HWND c = first;
-        for (int i = 0; c && i < 64 && (i == 0 || c != first); ++i) {
-            std::printf("%s%d", i ? "," : "", GetDlgCtrlID(c));
-            c = GetNextDlgTabItem(hwndarg(1), c, FALSE);
-        }
-        std::printf("\n");
-        return 0;
-    }
     if (cmd == "wait-gone" && need(1)) {
         return waitfor(timeoutarg(2), [&] { return !IsWindow(hwndarg(1)); })
                    ? 0
@@ -419,76 +358,12 @@ int run(int argc, char** argv) {
         std::fputs(cmd == "probe" ? answer.c_str() : "", stdout);
         return 0;
     }
-    if (cmd == "systext" && need(1)) {
-        // The system's own text for an error number, in the user's default language.
-        char* text = nullptr;
-        DWORD length = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                                          FORMAT_MESSAGE_IGNORE_INSERTS,
-                                      nullptr, static_cast<DWORD>(number(arg(1))),
-                                      MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT),
-                                      reinterpret_cast<char*>(&text), 0, nullptr);
-        if (length == 0 || !text) {
-            return fail("no system text");
-        }
-        std::printf("text=%s\n", hex(std::string(text, length)).c_str());
-        LocalFree(text);
-        return 0;
-    }
     if (cmd == "screen") {
         RECT work = {};
         SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
         std::printf("screen=%d,%d\nworkarea=%ld,%ld,%ld,%ld\n", GetSystemMetrics(SM_CXSCREEN),
                     GetSystemMetrics(SM_CYSCREEN), work.left, work.top, work.right, work.bottom);
         return 0;
-    }
-    HKEY root = need(1) ? rootkey(arg(1)) : nullptr;
-    if (cmd == "reg-set" && need(4) && root) {
-        // reg-set ROOT KEY NAME DWORD: creates the key as needed.
-        const auto value = static_cast<DWORD>(number(arg(4)));
-        return RegSetKeyValueA(root, arg(2), arg(3), REG_DWORD, &value, sizeof value) ==
-                       ERROR_SUCCESS
-                   ? 0
-                   : fail("cannot set value");
-    }
-    if (cmd == "reg-del" && need(2) && root) {
-        const LONG status = RegDeleteTreeA(root, arg(2));
-        RegDeleteKeyA(root, arg(2));
-        return status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND
-                   ? 0
-                   : fail("cannot delete key");
-    }
-    if (cmd == "reg-get" && need(2) && root) {
-        // reg-get ROOT KEY [NAME]: exists=0 or 1, and the DWORD value when named and present.
-        HKEY key = nullptr;
-        const bool exists = RegOpenKeyExA(root, arg(2), 0, KEY_READ, &key) == ERROR_SUCCESS;
-        std::printf("exists=%d\n", exists ? 1 : 0);
-        DWORD value = 0;
-        DWORD size = sizeof value;
-        if (exists && need(3) &&
-            RegGetValueA(key, nullptr, arg(3), RRF_RT_REG_DWORD, nullptr, &value, &size) ==
-                ERROR_SUCCESS) {
-            std::printf("value=%ld\n", static_cast<long>(static_cast<LONG>(value)));
-        }
-        if (exists) {
-            RegCloseKey(key);
-        }
-        return 0;
-    }
-    if (cmd == "strip-resource" && need(4)) {
-        // strip-resource SOURCE TARGET TYPE ID: the program as built without that resource. The
-        // target's resources are written anew from the source's, leaving that one out (Wine
-        // does not delete single resources).
-        const bool copied = CopyFileA(arg(1), arg(2), FALSE);
-        Copier copier{copied ? BeginUpdateResourceA(arg(2), TRUE) : nullptr,
-                      static_cast<ULONG_PTR>(number(arg(3))),
-                      static_cast<ULONG_PTR>(number(arg(4))), true};
-        HMODULE source = LoadLibraryExA(arg(1), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-        if (source && copier.update) {
-            EnumResourceTypesA(source, copytype, reinterpret_cast<LONG_PTR>(&copier));
-        }
-        return source && copier.update && EndUpdateResourceA(copier.update, !copier.ok) && copier.ok
-                   ? 0
-                   : fail("cannot write the resources");
     }
     std::fputs("usage: sonorm-driver COMMAND ARGS (see tests/app/driver/Driver.cpp)\n", stderr);
     return 2;

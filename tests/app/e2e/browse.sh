@@ -20,7 +20,7 @@ browse() {
     find_box "$MAIN" || return 1
     FD=$BOXHWND
     # The dialog is ready once its file name box exists.
-    drv item "$FD" $FILE_NAME >/dev/null
+    wait_until drv item "$FD" $FILE_NAME >/dev/null 2>&1
 }
 
 # choose NAME: types NAME into the file dialog and presses its OK button.
@@ -38,7 +38,7 @@ check "which starts from the field's name" "$(asciihex start.wav)" "$(itemtext "
 check "and shows Wave files first" "$(asciihex 'Wave (*.wav)')" "$(itemtext "$FD" $FILE_TYPE)"
 check "the main dialog is disabled meanwhile" 0 "$(windowfield "$MAIN" enabled)"
 choose "$W\\exists.wav"
-drv wait-gone "$FD" 5000 >/dev/null || true
+drv wait-gone "$FD" "$WAIT_MS" >/dev/null || true
 field_is "a chosen file replaces the field with its full path" "$W\\exists.wav" $IDC_INPUT_NAME
 check "the main dialog is enabled again" 1 "$(windowfield "$MAIN" enabled)"
 
@@ -57,13 +57,13 @@ field_is "the field keeps its name" "$W\\exists.wav" $IDC_INPUT_NAME
 check_true "the output browse button opens a dialog owned by the main dialog" browse $IDC_OUTPUT_BROWSE
 choose "$W\\exists.wav"
 answer_box "$FD" $IDYES "an existing file is asked about before it is chosen"
-drv wait-gone "$FD" 5000 >/dev/null || true
+drv wait-gone "$FD" "$WAIT_MS" >/dev/null || true
 field_is "the answer yes chooses it" "$W\\exists.wav" $IDC_OUTPUT_NAME
 check_true "choosing does not touch the file" test "$(cat "$WORK/exists.wav")" == RIFF
 
 browse $IDC_OUTPUT_BROWSE || true
 choose "$W\\fresh"
-drv wait-gone "$FD" 5000 >/dev/null || true
+drv wait-gone "$FD" "$WAIT_MS" >/dev/null || true
 field_is "a name without extension gets .wav" "$W\\fresh.wav" $IDC_OUTPUT_NAME
 check_true "the file itself is not created by choosing it" test ! -e "$WORK/fresh.wav"
 

@@ -20,7 +20,6 @@ SETTINGS='Software\Velquin\Sonorm\1.01'
 # Window messages, commands and keys used by the scenarios.
 WM_CLOSE=0x10
 WM_QUERYENDSESSION=0x11
-WM_ENDSESSION=0x16
 WM_NCACTIVATE=0x86
 WM_SYSCOMMAND=0x112
 WM_POWERBROADCAST=0x218
@@ -35,9 +34,12 @@ IDYES=6
 # Ids of the program's controls and commands (IDC_*, ID_*), from their one source.
 eval "$(sed -n 's/^#define \(ID[A-Z_]*\) \([0-9]*\)$/\1=\2/p' "$SONORM_SOURCE_DIR/app/res/ResourceIds.h")"
 
-# How long a program may take to show its first window, and to end after being told to close.
-START_SECONDS=30
-EXIT_SECONDS=20
+# Deadlines, not delays: each wait ends as soon as what it waits for happens, so they are set
+# for a machine under heavy load. How long a program may take to show its first window, to end
+# after being told to close, and any other window to appear or go (ms).
+START_SECONDS=60
+EXIT_SECONDS=30
+WAIT_MS=30000
 
 rm -rf "$WORK"
 mkdir -p "$WORK"
@@ -77,8 +79,10 @@ finish() {
 # Hex of the code page 932 bytes of a UTF-8 text: how the program's ANSI texts compare.
 cp932hex() { printf '%s' "$1" | iconv -f UTF-8 -t CP932 | od -An -v -tx1 | tr -d ' \n'; }
 asciihex() { printf '%s' "$1" | od -An -v -tx1 | tr -d ' \n'; }
+# The bytes given in hex.
+unhex() { printf '%b' "$(tr -d ' \n' <<<"$1" | sed 's/../\\x&/g')"; }
 # The UTF-8 text of code page 932 bytes given in hex (for messages).
-decode() { printf '%b' "$(sed 's/../\\x&/g' <<<"$1")" | iconv -f CP932 -t UTF-8 2>/dev/null || true; }
+decode() { unhex "$1" | iconv -f CP932 -t UTF-8 2>/dev/null || true; }
 # The text of a string-table entry from the program's one source of them.
 stringtext() { sed -n "s/^SONORM_STRING($1, [A-Z0-9_]*, \"\(.*\)\")\$/\1/p" "$STRINGS"; }
 
@@ -87,7 +91,21 @@ winpath() { local p=$1; printf 'Z:%s' "${p//\//\\}"; }
 
 # --- the driver ----------------------------------------------------------------------------
 
-drv() { "$WINE" "$BIN/sonorm-driver.exe" "$@" | tr -d '\r'; }
+# Each run is a fresh Wine process; Wine rarely ends one with status 1 before it runs (the
+# driver itself always says why it fails): then it runs once more.
+drv() {
+    local attempt status
+    for attempt in 1 2; do
+        status=0
+        "$WINE" "$BIN/sonorm-driver.exe" "$@" 2>"$WORK/driver.err" | tr -d '\r' || status=$?
+        if [ "$status" -ne 1 ] || [ -s "$WORK/driver.err" ]; then
+            break
+        fi
+        echo "note: the driver ended with status 1 before it ran (attempt $attempt): $*" >&2
+    done
+    cat "$WORK/driver.err" >&2
+    return "$status"
+}
 # The value of KEY in the driver's key=value output on stdin.
 field() { sed -n "s/^$1=//p" | head -n 1; }
 
@@ -120,15 +138,15 @@ windowfield() { drv window "$1" | field "$2"; }
 
 # find_box OWNER [TIMEOUT]: waits for a dialog owned by OWNER (message box, version or file
 # dialog); sets BOX to the driver's description of it and BOXHWND to its handle.
-find_box() { BOX=$(drv find owned "$1" "${2:-10000}") && BOXHWND=$(field hwnd <<<"$BOX"); }
+find_box() { BOX=$(drv find owned "$1" "${2:-$WAIT_MS}") && BOXHWND=$(field hwnd <<<"$BOX"); }
 # close_box HWND [ID]: ends the dialog with command ID (OK when not given) and waits for it.
 close_box() {
     drv command "$1" "${2:-$IDOK}" >/dev/null
-    drv wait-gone "$1" 5000 >/dev/null || true
+    drv wait-gone "$1" "$WAIT_MS" >/dev/null || true
 }
 # answer_box OWNER ID DESCRIPTION: checks that a dialog owned by OWNER is up; answers it with ID.
 answer_box() {
-    if find_box "$1" 5000; then
+    if find_box "$1"; then
         check "$3" yes yes
         close_box "$BOXHWND" "$2"
     else
@@ -152,7 +170,7 @@ start_program() {
         started+=("$PID")
         deadline=$((SECONDS + START_SECONDS))
         while [ $SECONDS -lt $deadline ]; do
-            if out=$(drv find main "${OTHERS:--}" 500); then
+            if out=$(drv find main "${OTHERS:--}" 500 2>/dev/null); then
                 MAIN=$(field hwnd <<<"$out")
                 return 0
             fi
@@ -197,62 +215,44 @@ cleanup() {
     for pid in "${started[@]}"; do
         kill "$pid" 2>/dev/null || true
     done
-    for _ in 1 2 3; do
-        hwnd=$(drv find title .txt 200 2>/dev/null | field hwnd) || break
-        [ -n "$hwnd" ] || break
-        drv post "$hwnd" "$WM_CLOSE" 0 0 >/dev/null || true
-        drv wait-gone "$hwnd" 3000 >/dev/null 2>&1 || true
-    done
+    close_windows .txt 2>/dev/null || true
 }
 trap cleanup EXIT
 
-# The settings keys, set up and inspected with the driver.
-reg_clear() { drv reg-del HKCU 'Software\Velquin' >/dev/null && drv reg-del HKLM 'Software\Velquin' >/dev/null; }
-reg_exists() { drv reg-get "$1" "$2" | field exists; }
+# close_windows TITLE: closes every window whose title contains TITLE (the help viewers).
+close_windows() {
+    local hwnd
+    while hwnd=$(drv find title "$1" 1000 2>/dev/null | field hwnd) && [ -n "$hwnd" ]; do
+        drv post "$hwnd" "$WM_CLOSE" 0 0 >/dev/null
+        drv wait-gone "$hwnd" "$WAIT_MS" >/dev/null || return 1
+    done
+}
+# wait_until COMMAND...: runs COMMAND until it succeeds, up to WAIT_MS.
+wait_until() {
+    local deadline=$((SECONDS + WAIT_MS / 1000))
+    until "$@"; do
+        [ $SECONDS -lt $deadline ] || return 1
+        sleep 0.2
+    done
+}
+
+# The settings keys, set up and inspected with Wine's own registry tool.
+reg() { "$WINE" reg "$@" 2>/dev/null | iconv -f CP932 -t UTF-8 | tr -d '\r'; }
+reg_clear() {
+    reg delete 'HKCU\Software\Velquin' /f >/dev/null || true
+    reg delete 'HKLM\Software\Velquin' /f >/dev/null || true
+}
+reg_exists() { if reg query "$1\\$2" >/dev/null; then echo 1; else echo 0; fi; }
+# reg_set ROOT NAME VALUE: a DWORD value of the settings key; reg_get ROOT NAME: its value (hex).
+reg_set() { reg add "$1\\$SETTINGS" /v "$2" /t REG_DWORD /d "$3" /f >/dev/null; }
+reg_get() { reg query "$1\\$SETTINGS" /v "$2" | awk -v name="$2" '$1 == name { print $3 }'; }
 # save_position LEFT TOP RIGHT BOTTOM MAXIMIZED: the saved main-window position values.
 save_position() {
     local values=("$@") i=0 name
     for name in left top right bottom bmaximized; do
-        drv reg-set HKCU "$SETTINGS" "MainWindowPos.$name" "${values[i++]}" >/dev/null
+        reg_set HKCU "MainWindowPos.$name" "${values[i++]}"
     done
 }
-
-# without_resource PATH TYPE ID: a copy of the program at PATH, built without that resource.
-without_resource() {
-    mkdir -p "$(dirname "$1")"
-    # Wine rewrites the resources of an executable without symbols only.
-    x86_64-w64-mingw32-strip -o "$1.stripped" "$EXE"
-    drv strip-resource "$(winpath "$1.stripped")" "$(winpath "$1")" "$2" "$3" >/dev/null
-}
-
-# --- WAV files -----------------------------------------------------------------------------
-
-le16() { printf "\\x$(printf %02x $(($1 & 255)))\\x$(printf %02x $((($1 >> 8) & 255)))"; }
-le32() { le16 $(($1 & 65535)); le16 $((($1 >> 16) & 65535)); }
-
-# chunk ID: a chunk whose body is read from stdin; riff: a RIFF/WAVE file around the chunks
-# read from stdin.
-chunk() {
-    local body
-    body=$(mktemp -p "$WORK")
-    cat >"$body"
-    printf '%s' "$1"
-    le32 "$(stat -c %s "$body")"
-    cat "$body"
-    rm -f "$body"
-}
-riff() { { printf WAVE; cat; } | chunk RIFF; }
-# fmtbody TAG CHANNELS RATE BITS: the 16 bytes of a format description.
-fmtbody() {
-    local align=$(($2 * $4 / 8))
-    le16 "$1"
-    le16 "$2"
-    le32 "$3"
-    le32 $(($3 * align))
-    le16 "$align"
-    le16 "$4"
-}
-fmtchunk() { fmtbody "$@" | chunk 'fmt '; }
 
 # screenshot HWND NAME: the window as it is on the screen, as build/screenshots/NAME.png, and
 # in docs/ when it differs there in any pixel (so a re-run leaves the checkout clean). docs/
