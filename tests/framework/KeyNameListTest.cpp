@@ -28,7 +28,7 @@ TEST(KeyNameList, CollectsTheNamesStillThere) {
         {{}, 0, 0, true, {}},
         {{"a", gone, "c", gone}, 4, 1, true, {"a", "c"}}, // no slot filled nor read
         {{"a", denied}, 2, 1, false, {}},
-        {{"abcdef"}, 1, 2, false, {}}, // a longer name added since
+        {{"abc"}, 1, 2, false, {}}, // a name longer than told, added since
     };
     KeyNameList list; // reused: every collection starts afresh
     for (auto [level, count, maxlen, collected, expected] : cases) {
