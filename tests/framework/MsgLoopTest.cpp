@@ -53,6 +53,7 @@ TEST(MsgLoop, OfferStopsAtTheFirstHandledAndEveryEntryIsReferencedDuringIt) {
 
 TEST(MsgLoop, HookPassesOnNegativeCodesOnlyAndOffersDialogMessagesToFilters) {
     App app(GetModuleHandleA(nullptr), true);
+    oldercodes.clear();
     HHOOK older = SetWindowsHookExA(WH_MSGFILTER, olderhook, nullptr, GetCurrentThreadId());
     auto loop = std::make_unique<MsgLoop>();
     MSG msg{};
