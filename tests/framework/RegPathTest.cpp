@@ -1,28 +1,28 @@
+// The settings key path: "Software\" and the components given, within the buffer.
 #include "RegPath.h"
 
 #include <gtest/gtest.h>
 
-TEST(RegPath, JoinsComponents) {
-    struct Case {
-        bool prefix;
-        const char* c1;
-        const char* c2;
-        const char* c3;
-        const char* c4;
-        const char* path;
-    };
-    const Case cases[] = {
-        {true, "Norvex", "Conv", "1.0", nullptr, "Software\\Norvex\\Conv\\1.0"},
-        {true, "Norvex", "", "1.0", nullptr, "Software\\Norvex\\1.0"},
-        {true, "Norvex", "Conv", "", "", "Software\\Norvex\\Conv"},
-        {true, "", "Conv", nullptr, nullptr, "Software\\\\Conv"},
-        {false, "A", "B", "C", "D", "A\\B\\C\\D"},
-        {false, "A", nullptr, nullptr, "D", "A\\D"},
-        {true, "\x95\x5C", nullptr, nullptr, nullptr, "Software\\\x95\x5C"},
-    };
-    for (const Case& c : cases) {
-        char buf[regpathsize];
-        ASSERT_TRUE(makeregpath(buf, sizeof buf, c.prefix, c.c1, c.c2, c.c3, c.c4));
-        EXPECT_STREQ(buf, c.path);
+TEST(RegPath, JoinsTheGivenComponentsWithinTheBuffer) {
+    const std::string fits(regpathsize - 10, 'c'); // "Software\" + 250 + NUL = 260
+    const std::string over = fits + "c", key = "Software\\" + fits;
+    // Buffer size, prefix, components 1, 2 and 4, then the path (null: refused).
+    const std::tuple<std::size_t, bool, const char*, const char*, const char*, const char*>
+        cases[] = {
+            {regpathsize, true, "Norvex", "Conv", "1.0", "Software\\Norvex\\Conv\\1.0"},
+            {regpathsize, true, "Norvex", "", "", "Software\\Norvex"}, // empty ones are skipped
+            {regpathsize, true, "", "Conv", nullptr, "Software\\\\Conv"},
+            {regpathsize, false, "A", nullptr, "D", "A\\D"},
+            {regpathsize, true, nullptr, "Conv", nullptr, nullptr},
+            {0, true, nullptr, nullptr, nullptr, nullptr},
+            {regpathsize, true, fits.c_str(), nullptr, nullptr, key.c_str()},
+            {regpathsize, true, over.c_str(), nullptr, nullptr, nullptr},
+            {regpathsize, true, "a", nullptr, fits.c_str(), nullptr},
+        };
+    for (const auto& [size, prefix, c1, c2, c4, path] : cases) {
+        std::string buf(size + 4, '#');
+        EXPECT_EQ(makeregpath(buf.data(), size, prefix, c1, c2, nullptr, c4), path != nullptr);
+        EXPECT_STREQ(size > 0 ? buf.c_str() : "", path != nullptr ? path : "");
+        EXPECT_EQ(buf.substr(size), "####"); // nothing written beyond the buffer
     }
 }
