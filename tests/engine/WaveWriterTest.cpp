@@ -24,15 +24,30 @@ protected:
 
 } // namespace
 
+namespace {
+
+struct Counter : WaveWatcher {
+    std::uint64_t bytes = 0;
+    void chunkread(const std::uint8_t*) override {}
+    void dataread(std::uint32_t count) override { bytes += count; }
+};
+
+} // namespace
+
 // The conversion as the programs run it: open, write only after a successful open, close. The
-// writer says false exactly when it recorded a failure.
-Result convert(const std::string& input, const std::string& output) {
+// writer says false exactly when it recorded a failure; data counts the sample bytes delivered.
+Result convert(const std::string& input, const std::string& output, std::uint64_t* data = nullptr) {
     Result result;
     WaveSource source;
+    Counter counter;
+    source.watch(&counter);
     if (source.open(result, input.c_str())) {
         bool written = WaveWriter().write(result, source, output.c_str());
         EXPECT_EQ(written, result.ok());
         source.close(result);
+    }
+    if (data != nullptr) {
+        *data = counter.bytes;
     }
     return result;
 }
@@ -65,15 +80,17 @@ TEST_F(WaveWriterTest, CanonicalOutput) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         std::string in = dir.write("in.wav", c.input), out = dir.write("out.wav", samples(1000));
-        Result result = convert(in, out);
+        std::uint64_t delivered = 0;
+        Result result = convert(in, out, &delivered);
         EXPECT_EQ(result.code, c.code);
         EXPECT_EQ(result.syserr, c.code == 0 ? 0 : platform::endoffile);
         EXPECT_TRUE(readfile(out) == c.output) << readfile(out).size();
+        EXPECT_EQ(delivered + wave::headersize, c.output.size());
         EXPECT_TRUE(readfile(in) == c.input);
     }
 }
 
-// Missing inputs and folders, a folder as the input, a reader that is not open, and every name
+// Missing inputs and folders, a folder as the input, and every name
 // that reaches the open input or a file held open elsewhere: refused with the platform's
 // number, nothing written over.
 TEST_F(WaveWriterTest, NamesThatCannotBeOpenedOrCreated) {
@@ -104,10 +121,6 @@ TEST_F(WaveWriterTest, NamesThatCannotBeOpenedOrCreated) {
         EXPECT_EQ(result.syserr, c.syserr);
     }
     fileclose(holder);
-    WaveSource closed;
-    Result notopen;
-    EXPECT_FALSE(WaveWriter().write(notopen, closed, out.c_str()));
-    EXPECT_EQ(notopen.code, codes::readnotopen);
     EXPECT_EQ(readfile(input), riffwave(chunk("fmt ", body8) + chunk("data", data)));
     EXPECT_EQ(readfile(held), "held");
     EXPECT_FALSE(fileexists(out));
@@ -125,4 +138,19 @@ TEST_F(WaveWriterTest, CopyBufferRefused) {
     EXPECT_EQ(result.code, codes::buffernomemory);
     EXPECT_EQ(result.syserr, platform::outofmemory);
     EXPECT_EQ(readfile(output), "");
+}
+
+// The header alone, and a write, from a reader that is open; from one that is not, nothing.
+TEST_F(WaveWriterTest, HeaderAlone) {
+    WaveSource source;
+    Result result;
+    std::uint8_t header[wave::headersize];
+    EXPECT_FALSE(WaveWriter().composeheader(source, header));
+    EXPECT_FALSE(WaveWriter().write(result, source, dir.path("out.wav").c_str()));
+    EXPECT_EQ(result.code, codes::readnotopen);
+    EXPECT_FALSE(fileexists(dir.path("out.wav")));
+    ASSERT_TRUE(source.open(result = Result(), input.c_str()));
+    ASSERT_TRUE(WaveWriter().composeheader(source, header));
+    EXPECT_EQ(std::string(header, header + sizeof header), canonical("", body8, 100));
+    EXPECT_TRUE(source.close(result));
 }

@@ -1,6 +1,6 @@
 #include "PlatformExpect.h"
 
-#include "StringTable.h"
+#include "StringTexts.h"
 #include "TempDir.h"
 
 #include <cerrno>
@@ -30,7 +30,8 @@ std::string systemtext(std::uint32_t error) {
 }
 
 std::string stringtable(unsigned id) {
-    return stringtableentry(id);
+    const char* text = stringtext(id);
+    return text == nullptr ? std::string() : text;
 }
 
 } // namespace platform
