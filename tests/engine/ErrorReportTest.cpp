@@ -28,12 +28,6 @@ int load(void* context, unsigned id, char* buf, int size) {
     return static_cast<int>(text.size());
 }
 
-Result record(std::uint32_t code, std::uint32_t syserr = 0) {
-    Result result;
-    result.fail(code, syserr);
-    return result;
-}
-
 } // namespace
 
 // The string of the whole code word (the same number under another facility or kind is the
@@ -50,20 +44,20 @@ TEST(ErrorReportTest, TextOfTheCodeThenSuffix) {
         bool severe;
     } cases[] = {
         {Result(), "", false},
-        {record(codes::badriff), platform::stringtable(IDS_BAD_RIFF) + "[1,7,0,0]", false},
-        {record(codes::createfailed, 5), platform::stringtable(IDS_NOT_OPENED) + "[1,1,1,5]", true},
-        {record(codes::readnotopen), rare + "[1,21,0,0]", true},
-        {record(0x00020007), rare + "[2,7,0,0]", true},
-        {record(0x00010003), rare + "[1,3,0,0]", true},
-        {record(codes::openfailed, missing),
+        {Result{codes::badriff}, platform::stringtable(IDS_BAD_RIFF) + "[1,7,0,0]", false},
+        {Result{codes::createfailed, 5}, platform::stringtable(IDS_NOT_OPENED) + "[1,1,1,5]", true},
+        {Result{codes::readnotopen}, rare + "[1,21,0,0]", true},
+        {Result{0x00020007}, rare + "[2,7,0,0]", true},
+        {Result{0x00010003}, rare + "[1,3,0,0]", true},
+        {Result{codes::openfailed, missing},
          platform::systemtext(missing) + " [1,5,1," + std::to_string(missing) + "]", true},
-        {record(codes::riffreadfailed, eof),
+        {Result{codes::riffreadfailed, eof},
          platform::endoffiletext + " [1,6,1," + std::to_string(eof) + "]", true},
-        {record(codes::chunkheaderfailed, notext),
+        {Result{codes::chunkheaderfailed, notext},
          std::string(lasterrfallback) + " [1,9,1," + std::to_string(notext) + "]", true},
-        {record(0x0201ABCD, 0x7FFF), std::string(wavebaderrnum) + " [1,43981,2,32767]", true},
-        {record(0x0301ABCD, 0x7FFF), std::string(wavebaderrnum) + " [1,43981,3,32767]", true},
-        {record(0xFFFFFFFF, 0xFFFFFFFF), rare + "[255,65535,255,4294967295]", true},
+        {Result{0x0201ABCD, 0x7FFF}, std::string(wavebaderrnum) + " [1,43981,2,32767]", true},
+        {Result{0x0301ABCD, 0x7FFF}, std::string(wavebaderrnum) + " [1,43981,3,32767]", true},
+        {Result{0xFFFFFFFF, 0xFFFFFFFF}, rare + "[255,65535,255,4294967295]", true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
@@ -95,6 +89,6 @@ TEST(ErrorReportTest, OverlongTextKeepsTheSuffix) {
     fitreport(buf, "text", false, std::string(40, 's').c_str());
     EXPECT_EQ(buf, "text" + std::string(31, 's'));
     bool severe = false;
-    ASSERT_TRUE(composereport(record(codes::badriff), load, buf, buf, severe));
+    ASSERT_TRUE(composereport(Result{codes::badriff}, load, buf, buf, severe));
     EXPECT_EQ(buf, repeat(ch, (reportsize - 1 - 9) / ch.size()) + "[1,7,0,0]");
 }

@@ -48,7 +48,6 @@ protected:
 TEST_F(WaveSourceTest, OpenWalksAndChecks) {
     const std::string f = pcmfmt(2, 16), d = chunk("data", samples(1000)); // 250 samples
     auto fmt = [](const std::string& body) { return chunk("fmt ", body); };
-    auto fact = [](std::uint32_t count) { return chunk("fact", le32(count)); };
     const Case cases[] = {
         {"shorter than the RIFF header", "RIFF\x04\0\0\0WAV", codes::riffreadfailed},
         {"lower-case riff", "riff" + riffwave(f + d).substr(4), codes::badriff},

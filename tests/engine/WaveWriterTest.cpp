@@ -22,10 +22,6 @@ protected:
         dir.write("in.wav", riffwave(chunk("fmt ", body8) + chunk("data", data)));
 };
 
-} // namespace
-
-namespace {
-
 struct Counter : WaveWatcher {
     std::uint64_t bytes = 0;
     void chunkread(const std::uint8_t*) override {}
@@ -90,9 +86,8 @@ TEST_F(WaveWriterTest, CanonicalOutput) {
     }
 }
 
-// Missing inputs and folders, a folder as the input, and every name
-// that reaches the open input or a file held open elsewhere: refused with the platform's
-// number, nothing written over.
+// Missing inputs and folders, a folder as the input, and every name that reaches the open input
+// or a file held open elsewhere: refused with the platform's number, nothing written over.
 TEST_F(WaveWriterTest, NamesThatCannotBeOpenedOrCreated) {
     const std::string held = dir.write("held.wav", "held"), out = dir.path("out.wav");
     struct Case {
@@ -149,8 +144,9 @@ TEST_F(WaveWriterTest, HeaderAlone) {
     EXPECT_FALSE(WaveWriter().write(result, source, dir.path("out.wav").c_str()));
     EXPECT_EQ(result.code, codes::readnotopen);
     EXPECT_FALSE(fileexists(dir.path("out.wav")));
-    ASSERT_TRUE(source.open(result = Result(), input.c_str()));
+    Result opening;
+    ASSERT_TRUE(source.open(opening, input.c_str()));
     ASSERT_TRUE(WaveWriter().composeheader(source, header));
     EXPECT_EQ(std::string(header, header + sizeof header), canonical("", body8, 100));
-    EXPECT_TRUE(source.close(result));
+    EXPECT_TRUE(source.close(opening));
 }

@@ -42,6 +42,9 @@ inline std::string pcmfmt(std::uint16_t channels = 2, std::uint16_t bits = 16,
                           std::uint32_t rate = 44100) {
     return chunk("fmt ", pcmbody(channels, bits, rate));
 }
+inline std::string fact(std::uint32_t count) {
+    return chunk("fact", le32(count));
+}
 // "RIFF", the RIFF size of the chunks (or riffsize when given), "WAVE", the chunks.
 inline std::string riffwave(const std::string& chunks, std::optional<std::uint32_t> riffsize = {}) {
     return "RIFF" + le32(riffsize.value_or(static_cast<std::uint32_t>(4 + chunks.size()))) +
@@ -56,9 +59,8 @@ inline std::string canonical(const std::string& data, const std::string& body16 
 }
 // A typical input whose conversion is canonical(data): an 18-byte "fmt " body, LIST, fact, data.
 inline std::string decorated(const std::string& data) {
-    std::string fact = chunk("fact", le32(static_cast<std::uint32_t>(data.size() / 4)));
-    return riffwave(chunk("fmt ", pcmbody() + "xx") + chunk("LIST", "INFOISFT") + fact +
-                    chunk("data", data));
+    return riffwave(chunk("fmt ", pcmbody() + "xx") + chunk("LIST", "INFOISFT") +
+                    fact(static_cast<std::uint32_t>(data.size() / 4)) + chunk("data", data));
 }
 // count bytes of a pattern that differs from block to block.
 inline std::string samples(std::size_t count, unsigned seed = 1) {
