@@ -113,8 +113,9 @@ TEST_F(WaveSourceTest, LargeSizes) {
     };
     auto farstart = [&](std::uint32_t junk) {
         std::string head = riffwave(pcmfmt(1, 8) + header("JUNK", junk));
-        return dir.writesparse("far" + std::to_string(junk),
-                               {{0, head}, {head.size() + junk, chunk("data", "ab")}});
+        return dir.writesparse(
+            "far" + std::to_string(junk),
+            {{0, head}, {std::uint64_t{junk} + head.size(), chunk("data", "ab")}});
     };
     struct Large {
         std::string file;
