@@ -146,7 +146,7 @@ TEST_F(WaveSourceTest, LargeSizes) {
 // A reader opened again must not keep the fields of the earlier file; one that is open refuses.
 TEST_F(WaveSourceTest, OpenAgain) {
     std::string fact9 =
-        dir.write("fact9.wav", riffwave(pcmfmt(1, 8) + chunk("fact", le32(9)) + chunk("data", "")));
+        dir.write("fact9.wav", riffwave(pcmfmt(1, 8) + fact(9) + chunk("data", "")));
     WaveSource source;
     Result result;
     ASSERT_TRUE(source.open(result, small.c_str()));
