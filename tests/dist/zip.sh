@@ -1,62 +1,27 @@
-# The Windows download: packs the zip the way `make dist` does, into a scratch folder, and checks
-# that it holds exactly the two programs as built and tested in this tree, the help text and the
-# read-me, both texts in code page 932 with CR LF line ends.
+# The Windows download, packed as `make dist` packs it into a scratch folder: exactly the two
+# programs as built and tested in this tree (32-bit), the help text and the read-me in code page
+# 932 with CR LF line ends, saying what their UTF-8 sources say, identity strings filled in.
 # Usage: zip.sh BINARY_DIR ZIP_NAME
 set -euo pipefail
-bin=$1 name=$2
-work=$(mktemp -d)
+bin=$1 work=$(mktemp -d) failures=0
 trap 'rm -rf "$work"' EXIT
-failures=0
-check() { # DESCRIPTION COMMAND...
-    local description=$1
-    shift
-    if "$@"; then echo "ok   $description"; else echo "FAIL $description"; failures=$((failures + 1)); fi
-}
-
-cpack --config "$bin/CPackConfig.cmake" -B "$work/out" >"$work/cpack.log" 2>&1 || {
-    cat "$work/cpack.log"
-    echo "FAIL cpack"
-    exit 1
-}
-zip=$work/out/$name
-check "cpack makes $name and nothing else" \
-    test "$(cd "$work/out" && find . -maxdepth 1 -type f -printf '%f\n')" == "$name"
-[ -f "$zip" ] || exit 1
-
-# Unpacked where the user likes, the four files side by side, no folders.
-expected=$(printf '%s\n' ReadMe.txt Sonorm.exe Sonorm.txt sonorm-cli.exe)
-check "the zip holds exactly $(echo $expected)" test "$(unzip -Z1 "$zip" | sort)" == "$expected"
-
-mkdir "$work/x"
-unzip -q "$zip" -d "$work/x"
-x=$work/x
+check() { if "${@:2}"; then echo "ok   $1"; else echo "FAIL $1" && failures=$((failures + 1)); fi; }
+cpack --config "$bin/CPackConfig.cmake" -B "$work/out" >"$work/log" || { cat "$work/log"; exit 1; }
+check "cpack makes $2 and nothing else" test "$(find "$work/out" -maxdepth 1 -type f)" == "$work/out/$2"
+check "the zip holds the four files, no folders" test "$(unzip -Z1 "$work/out/$2" | sort | xargs)" \
+    == "ReadMe.txt Sonorm.exe Sonorm.txt sonorm-cli.exe"
+unzip -q "$work/out/$2" -d "$work/x"
 for exe in Sonorm.exe sonorm-cli.exe; do
-    check "$exe is the tested build of this tree, byte for byte" cmp -s "$x/$exe" "$bin/bin/$exe"
-    check "$exe is a 32-bit Windows image" \
-        test "$(i686-w64-mingw32-objdump -f "$x/$exe" | sed -n 's/.*file format //p')" == pei-i386
+    check "$exe is the tested build, byte for byte" cmp -s "$work/x/$exe" "$bin/bin/$exe"
+    check "$exe is a 32-bit Windows image" grep -q 'file format pei-i386$' \
+        <(i686-w64-mingw32-objdump -f "$work/x/$exe")
 done
-
-# A text as Notepad under code page 932 reads it: decodes as CP932, every line ends in CR LF,
-# and says exactly what its UTF-8 source (identity strings filled in) says.
-notepadtext() { # FILE UTF8SOURCE
-    local text
-    text=$(iconv -f CP932 -t UTF-8 "$1") || return 1
-    [ "$(tr -cd '\n' <"$1" | wc -c)" -gt 0 ] || return 1
-    ! grep -q $'[^\r]$\|^$' "$1" || return 1
-    [ "$(tr -d '\r' <<<"$text")" == "$(cat "$2")" ]
+version=$(sed -n 's/^#define SONORM_FILEVERSION "\(.*\)"$/\1/p' "$(dirname "$0")/../../app/res/Version.h")
+notepad() { # FILE UTF8SOURCE: lines end in CR LF, CP932 decodes to the source, the first line names us
+    iconv -f CP932 -t UTF-8 "$1" | tr -d '\r' >"$1.utf8" && ! grep -q $'[^\r]$\|^$' "$1" &&
+        cmp -s "$1.utf8" "$2" && head -n 1 "$1.utf8" | grep -Eqx "Sonorm バージョン $version( ヘルプ)?"
 }
-check "Sonorm.txt is the help text in code page 932 with CR LF" \
-    notepadtext "$x/Sonorm.txt" "$bin/app/Sonorm.utf8.txt"
-check "ReadMe.txt is the read-me in code page 932 with CR LF" \
-    notepadtext "$x/ReadMe.txt" "$bin/dist/ReadMe.utf8.txt"
-# The identity strings were filled in (Version.h is their one source).
-versionh=$(dirname "$0")/../../app/res/Version.h
-version=$(sed -n 's/^#define SONORM_FILEVERSION "\(.*\)"$/\1/p' "$versionh")
-firstline() { iconv -f CP932 -t UTF-8 "$1" | head -n 1 | tr -d '\r'; }
-for text in ReadMe.txt Sonorm.txt; do
-    check "$text names the program and version $version on its first line" \
-        grep -Eqx "Sonorm バージョン $version( ヘルプ)?" <(firstline "$x/$text")
-done
-
+check "Sonorm.txt is the help text" notepad "$work/x/Sonorm.txt" "$bin/app/Sonorm.utf8.txt"
+check "ReadMe.txt is the read-me" notepad "$work/x/ReadMe.txt" "$bin/dist/ReadMe.utf8.txt"
 echo "dist.zip: $failures failed"
 [ "$failures" -eq 0 ]

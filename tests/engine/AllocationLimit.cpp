@@ -1,34 +1,12 @@
 #include "AllocationLimit.h"
 
-#include <atomic>
-#include <cstdint>
 #include <new>
 
-namespace {
-
-std::atomic<std::size_t> limit{SIZE_MAX};
-std::atomic<std::size_t> refused{0};
-
-} // namespace
-
-AllocationLimit::AllocationLimit(std::size_t bytes) {
-    refused = 0;
-    limit = bytes;
-}
-
-AllocationLimit::~AllocationLimit() {
-    limit = SIZE_MAX;
-}
-
-std::size_t AllocationLimit::refusals() {
-    return refused;
-}
-
-// The replacement forwards to the ordinary operator new[], so memory it hands out is released by
-// the ordinary delete[] (and the sanitizer sees matching pairs).
+// Forwards to the ordinary operator new[], so what it hands out is released by the ordinary
+// delete[] (and the sanitizer sees matching pairs).
 void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
-    if (size >= limit) {
-        ++refused;
+    if (size >= AllocationLimit::limit) {
+        ++AllocationLimit::refusals;
         return nullptr;
     }
     try {

@@ -3,17 +3,14 @@
 #ifndef SONORM_TESTS_ALLOCATIONLIMIT_H
 #define SONORM_TESTS_ALLOCATIONLIMIT_H
 
+#include <atomic>
 #include <cstddef>
+#include <cstdint>
 
-class AllocationLimit {
-public:
-    explicit AllocationLimit(std::size_t bytes);
-    ~AllocationLimit();
-    AllocationLimit(const AllocationLimit&) = delete;
-    AllocationLimit& operator=(const AllocationLimit&) = delete;
-
-    // Allocations refused since construction.
-    static std::size_t refusals();
+struct AllocationLimit {
+    static inline std::atomic<std::size_t> limit{SIZE_MAX}, refusals{0};
+    explicit AllocationLimit(std::size_t bytes) { refusals = 0, limit = bytes; }
+    ~AllocationLimit() { limit = SIZE_MAX; }
 };
 
 #endif

@@ -1,6 +1,7 @@
 // A fresh folder under the system's temporary folder, removed with everything in it, and
-// whole-file helpers. Names are narrow strings as the programs under test take them (code page
-// 932 on Windows); file times are in the platform's units (ns on POSIX, 100 ns on Windows).
+// whole-file helpers. Names are narrow strings as the programs take them: code page 932 on
+// Windows, which MinGW's std::filesystem would read in another encoding, hence the platform
+// parts. File times are in the platform's units (ns on POSIX, 100 ns on Windows).
 #ifndef SONORM_TESTS_TEMPDIR_H
 #define SONORM_TESTS_TEMPDIR_H
 
@@ -17,13 +18,11 @@ public:
     TempDir& operator=(const TempDir&) = delete;
 
     const std::string& path() const { return root; }
-    // The folder joined with a relative name (its separators kept as given).
-    std::string path(const std::string& name) const;
-    // Writes bytes as the file name; its path.
+    std::string path(const std::string& name) const; // the folder joined with name, as bytes
+    // Writes the file or creates the folder (whose parent exists) name; its path.
     std::string write(const std::string& name, const std::string& bytes) const;
-    // Creates the folder name, whose parent exists; its path.
     std::string folder(const std::string& name) const;
-    // A sparse file holding the given pieces at their offsets, ending with the last one.
+    // A sparse file holding the pieces at their offsets, ending with the last one.
     using SparsePieces = std::vector<std::pair<std::uint64_t, std::string>>;
     std::string writesparse(const std::string& name, const SparsePieces& pieces) const;
     // Names in the folder name (the root when empty), sorted.

@@ -4,8 +4,8 @@
 #include <sys/stat.h>
 
 namespace {
-constexpr std::int64_t nanoseconds = 1000000000;
 constexpr std::int64_t backdatedseconds = 1000000000; // 2001-09-09
+constexpr std::int64_t nanoseconds = 1000000000;
 } // namespace
 
 bool TempDir::makefolder(const std::string& folder) {
@@ -28,7 +28,6 @@ std::int64_t backdatedtime() {
 }
 
 void backdate(const std::string& file) {
-    timespec times[2] = {{static_cast<time_t>(backdatedseconds), 0},
-                         {static_cast<time_t>(backdatedseconds), 0}};
+    const timespec times[2] = {{backdatedseconds, 0}, {backdatedseconds, 0}};
     ::utimensat(AT_FDCWD, file.c_str(), times, 0);
 }

@@ -18,9 +18,8 @@ bool fileexists(const std::string& file) {
 std::int64_t modtime(const std::string& file) {
     WIN32_FILE_ATTRIBUTE_DATA data = {};
     GetFileAttributesExA(file.c_str(), GetFileExInfoStandard, &data);
-    return static_cast<std::int64_t>(std::uint64_t{data.ftLastWriteTime.dwHighDateTime}
-                                         << wordbits |
-                                     data.ftLastWriteTime.dwLowDateTime);
+    const FILETIME& t = data.ftLastWriteTime;
+    return static_cast<std::int64_t>(std::uint64_t{t.dwHighDateTime} << wordbits | t.dwLowDateTime);
 }
 
 std::int64_t backdatedtime() {
@@ -30,10 +29,7 @@ std::int64_t backdatedtime() {
 void backdate(const std::string& file) {
     HANDLE h = CreateFileA(file.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr,
                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h != INVALID_HANDLE_VALUE) {
-        FILETIME t = {static_cast<DWORD>(backdatedfiletime),
-                      static_cast<DWORD>(backdatedfiletime >> wordbits)};
-        SetFileTime(h, nullptr, &t, &t);
-        CloseHandle(h);
-    }
+    FILETIME t = {static_cast<DWORD>(backdatedfiletime), backdatedfiletime >> wordbits};
+    SetFileTime(h, nullptr, &t, &t);
+    CloseHandle(h);
 }

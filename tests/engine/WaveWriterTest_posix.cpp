@@ -1,0 +1,164 @@
+// Conversions that fail where only POSIX lets a test make them fail: the kernel's file-to-file
+// move (copy_file_range) and close, which this test binary replaces, the file size limit, a
+// failing read, an input that cannot seek.
+#include "Codes.h"
+#include "Result.h"
+#include "TempDir.h"
+#include "WavBytes.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <csignal>
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+using namespace wav;
+
+// In WaveWriterTest.cpp.
+Result convert(const std::string& input, const std::string& output, std::uint64_t* data = nullptr);
+
+namespace {
+
+constexpr std::uint32_t mib = 1024 * 1024;
+
+// While active, each move call moves at most cap bytes (0: no cap), the call numbered failat
+// (from 1) fails with error, and with pretend the calls before it claim what they were asked
+// without moving anything; asked holds the byte counts asked for, call by call.
+struct Script {
+    std::uint32_t cap;
+    unsigned failat;
+    int error;
+    bool pretend;
+} script;
+bool active = false, failclose = false;
+std::vector<std::uint32_t> asked;
+
+} // namespace
+
+extern "C" ssize_t copy_file_range(int in, off64_t* inoffset, int out, off64_t* outoffset,
+                                   size_t length, unsigned int flags) {
+    if (active) {
+        asked.push_back(static_cast<std::uint32_t>(length));
+        if (asked.size() == script.failat) {
+            errno = script.error;
+            return -1;
+        }
+        length = script.cap != 0 && length > script.cap ? script.cap : length;
+        if (script.pretend) {
+            return static_cast<ssize_t>(length);
+        }
+    }
+    return ::syscall(SYS_copy_file_range, in, inoffset, out, outoffset, length, flags);
+}
+
+// With failclose, the next close closes the file and then reports EIO, as a delayed write
+// error does.
+extern "C" int close(int fd) {
+    int closed = static_cast<int>(::syscall(SYS_close, fd));
+    if (closed == 0 && failclose) {
+        failclose = false;
+        errno = EIO;
+        return -1;
+    }
+    return closed;
+}
+
+// Each block is first moved inside the kernel. A block it does not move whole - refused, or a
+// call failing midway without saying which side failed - is taken back and goes through read
+// and write, as does the rest of the file: same blocks, same output, and the code of the side
+// that really fails (here the short input). A take-back that cannot move the input back fails.
+TEST(WaveWriterPosixTest, BlocksTheKernelDoesNotMoveGoThroughTheBuffer) {
+    TempDir dir;
+    const std::string data = samples(15 * mib, 3), full = riffwave(pcmfmt() + chunk("data", data));
+    const std::string cut =
+        riffwave(pcmfmt() + header("data", 15 * mib) + data.substr(0, 12 * mib));
+    const std::string whole = canonical(data), none = canonical("", pcmbody(), 15 * mib),
+                      first = canonical(data.substr(0, 10 * mib), pcmbody(), 15 * mib);
+    // With a cap of 1 MiB a call is asked for 10, 9 ... 1 MiB of the first block, then 5, 4, 3.
+    std::vector<std::uint32_t> capped = {5 * mib, 4 * mib, 3 * mib};
+    for (std::uint32_t left = 1; left <= 10; ++left) {
+        capped.insert(capped.begin(), left * mib);
+    }
+    struct Case {
+        Script script;
+        const std::string& input;
+        std::uint32_t code, syserr;
+        const std::string& output;
+        std::vector<std::uint32_t> asked;
+    } cases[] = {
+        {{0, 0, 0, false}, full, 0, 0, whole, {10 * mib, 5 * mib}},
+        {{0, 1, EXDEV, false}, full, 0, 0, whole, {10 * mib}},
+        {{0, 1, ENOSYS, false}, full, 0, 0, whole, {10 * mib}},
+        {{0, 2, EXDEV, false}, full, 0, 0, whole, {10 * mib, 5 * mib}},
+        {{mib, 13, EIO, false}, full, 0, 0, whole, capped},
+        {{mib, 13, EIO, false}, cut, codes::readfailed, ENODATA, first, capped},
+        {{mib, 2, EIO, true}, full, codes::seekfailed, EINVAL, none, {10 * mib, 9 * mib}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(&c - cases);
+        std::string in = dir.write("in.wav", c.input), out = dir.path("out.wav");
+        script = c.script;
+        asked.clear();
+        active = true;
+        std::uint64_t delivered = 0;
+        Result result = convert(in, out, &delivered);
+        active = false;
+        EXPECT_EQ(result.code, c.code) << std::hex << result.code;
+        EXPECT_EQ(result.syserr, c.syserr);
+        EXPECT_TRUE(readfile(out) == c.output) << readfile(out).size();
+        EXPECT_EQ(delivered + 44, c.output.size()); // the watcher hears of what was delivered
+        EXPECT_EQ(asked, c.asked);
+    }
+}
+
+// Each failing write step records its own code and the platform's number; the output keeps
+// what was written, and a piece written in part is continued before the failure counts. So do
+// a failing close of the output, a read the platform refuses and a seek it refuses.
+TEST(WaveWriterPosixTest, FailingWritesReadsAndSeeks) {
+    TempDir dir;
+    const std::string body = pcmbody(1, 8, 8000), data = samples(100);
+    const std::string input =
+        dir.write("in.wav", riffwave(chunk("fmt ", body) + chunk("data", data)));
+    const std::string whole = canonical(data, body);
+    const std::pair<rlim_t, std::uint32_t> cases[] = {
+        {0, codes::writerifffailed},  {12, codes::writefmtfailed},   {20, codes::writefmtfailed},
+        {36, codes::writedatafailed}, {44, codes::writeblockfailed}, {94, codes::writeblockfailed},
+    };
+    std::signal(SIGXFSZ, SIG_IGN); // a write beyond the limit then fails with EFBIG
+    rlimit limit;
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &limit), 0);
+    for (const auto& [size, code] : cases) {
+        SCOPED_TRACE(size);
+        std::string output = dir.path("out" + std::to_string(size) + ".wav");
+        rlimit lower = {size, limit.rlim_max};
+        ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &lower), 0);
+        Result result = convert(input, output);
+        setrlimit(RLIMIT_FSIZE, &limit);
+        EXPECT_EQ(result.code, code) << std::hex << result.code;
+        EXPECT_EQ(result.syserr, 0u + EFBIG);
+        EXPECT_EQ(readfile(output), whole.substr(0, size));
+    }
+    failclose = true;
+    Result closing = convert(input, dir.path("closing.wav"));
+    EXPECT_EQ(closing.code, codes::outclosefailed);
+    EXPECT_EQ(closing.syserr, 0u + EIO);
+    EXPECT_EQ(readfile(dir.path("closing.wav")), whole);
+    // Offset 0 of this process's memory is never mapped.
+    Result unreadable = convert("/proc/self/mem", dir.path("mem.wav"));
+    EXPECT_EQ(unreadable.code, codes::riffreadfailed);
+    EXPECT_EQ(unreadable.syserr, 0u + EIO);
+    // A pipe, its bytes already written: the walk cannot skip the chunk before "fmt ".
+    const std::string fifo = dir.path("fifo.wav");
+    const std::string bytes = riffwave(chunk("JUNK", "ab") + pcmfmt() + chunk("data", "abcd"));
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    int writer = open(fifo.c_str(), O_RDWR);
+    ASSERT_EQ(write(writer, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
+    Result piped = convert(fifo, dir.path("piped.wav"));
+    close(writer);
+    EXPECT_EQ(piped.code, codes::seekfailed);
+    EXPECT_EQ(piped.syserr, 0u + ESPIPE);
+}
