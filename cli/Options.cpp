@@ -27,11 +27,11 @@ const OptionText& textof(const std::string& names) {
 }
 
 constexpr char synopsis[] =
-    "usage: sonorm-cli INPUT OUTPUT\n"
-    "       sonorm-cli -o DIR [-r] [-n] [--keep-times] [-j N] [-q] FILE...\n"
-    "       sonorm-cli --in-place [--backup SUFFIX] [--split-links] [-r] [--keep-times] [-j N] "
-    "[-q] FILE...\n"
-    "       sonorm-cli --check [--json] [-r] [-j N] [-q] FILE...\n";
+    "usage: sonorm-cli INPUT OUTPUT [--repair]\n"
+    "       sonorm-cli -o DIR [-r] [-n] [--repair] [--keep-times] [-j N] [-q] FILE...\n"
+    "       sonorm-cli --in-place [--backup SUFFIX] [--split-links] [-r] [--repair] [--keep-times] "
+    "[-j N] [-q] FILE...\n"
+    "       sonorm-cli --check [--json] [-r] [--repair] [-j N] [-q] FILE...\n";
 
 constexpr char description[] =
     "\nRewrites PCM WAV files (1 or 2 channels, 8 or 16 bits) in the canonical layout: a 44-byte\n"
@@ -106,6 +106,7 @@ int parseoptions(int argc, const char* const* argv, Options& o) {
         return v.empty() ? "needs a suffix that is not empty" : "";
     });
     flag("--split-links", o.splitlinks)->needs(inplaceflag);
+    flag("--repair", o.repair);
     CLI::Option* checkflag = flag("--check", check)->excludes(outdir)->excludes(inplaceflag);
     flag("--json", o.json)->needs(checkflag);
     flag("--keep-times", o.keeptimes)->excludes(checkflag);

@@ -23,6 +23,7 @@ struct Options {
     bool splitlinks = false;
     bool quiet = false;
     bool json = false;
+    bool repair = false;
     unsigned jobs = 0; // 0: one per processor core
 };
 

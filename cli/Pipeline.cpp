@@ -52,6 +52,9 @@ bool keepbackup(const std::string& original, const std::string& backup, std::err
     return !error;
 }
 
+Outcome handle(const Job& job, const Policy& policy,
+               const std::function<void(std::uint64_t)>& progress);
+
 } // namespace
 
 Policy policyfor(const Options& options) {
@@ -63,10 +66,28 @@ Policy policyfor(const Options& options) {
     policy.keeptimes = options.keeptimes;
     policy.splitlinks = options.splitlinks;
     policy.backup = options.backup;
+    policy.repair = options.repair;
     return policy;
 }
 
+// A strict check of a file the engine refuses reads it once more as --repair would.
 Outcome runjob(const Job& job, const Policy& policy,
+               const std::function<void(std::uint64_t)>& progress) {
+    Outcome outcome = handle(job, policy, progress);
+    if (!policy.write && !policy.repair && outcome.result.code != 0) {
+        Policy lenient = policy;
+        lenient.repair = true;
+        Outcome repaired = handle(job, lenient, [](std::uint64_t) {});
+        if (repaired.status != Status::failed) {
+            outcome.wouldrepair = repaired.facts;
+        }
+    }
+    return outcome;
+}
+
+namespace {
+
+Outcome handle(const Job& job, const Policy& policy,
                const std::function<void(std::uint64_t)>& progress) {
     if (!job.problem.empty()) {
         return finished(job.skip ? Status::skipped : Status::failed, job.problem);
@@ -89,6 +110,7 @@ Outcome runjob(const Job& job, const Policy& policy,
     });
     WaveSource source;
     source.watch(&facts);
+    source.allowrepairs(policy.repair);
     if (!source.open(outcome.result, job.input.c_str())) {
         outcome.message = reporttext(outcome.result);
         return outcome;
@@ -148,3 +170,5 @@ Outcome runjob(const Job& job, const Policy& policy,
     }
     return outcome;
 }
+
+} // namespace

@@ -2,6 +2,7 @@
 
 #include "ConsoleIo.h"
 #include "FileSystem.h"
+#include "RepairText.h"
 #include "ReportText.h"
 #include "WaveLayout.h"
 
@@ -41,7 +42,8 @@ std::string describe(const WaveFacts& facts) {
         add(std::to_string(facts.trailing) + " trailing bytes");
     }
     return text + (drops.empty() ? "nothing" : drops) +
-           (facts.canonical ? "; already canonical" : "");
+           (facts.canonical ? "; already canonical" : "") +
+           (facts.repairs.any() ? willrepairlabel + repairline(facts.repairs, facts.datasize) : "");
 }
 
 std::string formatbytes(std::uint64_t bytes) {
@@ -64,7 +66,10 @@ std::string formatbytes(std::uint64_t bytes) {
 std::string checkline(const std::string& name, const Outcome& outcome) {
     switch (outcome.status) {
     case Status::failed:
-        return name + ": fails: " + oneline(outcome.message);
+        return name + ": fails: " + oneline(outcome.message) +
+               (outcome.wouldrepair ? wouldrepairlabel + repairline(outcome.wouldrepair->repairs,
+                                                                    outcome.wouldrepair->datasize)
+                                    : "");
     case Status::skipped:
         return name + ": skipped: " + outcome.message;
     default:
@@ -82,19 +87,32 @@ std::string checkjson(const std::string& name, const Outcome& outcome) {
         object["code"] = outcome.result.code;
         object["syserr"] = outcome.result.syserr;
         object["report"] = utf8text(oneline(outcome.message));
+        object["repairable"] = outcome.wouldrepair.has_value();
+        if (outcome.wouldrepair) {
+            object["repairs"] =
+                repairtexts(outcome.wouldrepair->repairs, outcome.wouldrepair->datasize);
+        }
     } else {
         const WaveFacts& facts = *outcome.facts;
         nlohmann::ordered_json dropped = nlohmann::ordered_json::array();
         for (const ChunkEntry& chunk : facts.dropped) {
             dropped.push_back({{"id", chunk.id}, {"offset", chunk.offset}, {"size", chunk.size}});
         }
-        object = {{"file", object["file"]},       {"ok", true},
-                  {"canonical", facts.canonical}, {"format", facts.formattag},
-                  {"channels", facts.channels},   {"bits", facts.bits},
-                  {"rate", facts.rate},           {"samples", facts.samples},
-                  {"datasize", facts.datasize},   {"datastart", facts.datastart},
-                  {"filesize", facts.filesize},   {"dropped", dropped},
-                  {"fmtextra", facts.fmtextra},   {"trailing", facts.trailing}};
+        object = {{"file", object["file"]},
+                  {"ok", true},
+                  {"canonical", facts.canonical},
+                  {"format", facts.formattag},
+                  {"channels", facts.channels},
+                  {"bits", facts.bits},
+                  {"rate", facts.rate},
+                  {"samples", facts.samples},
+                  {"datasize", facts.datasize},
+                  {"datastart", facts.datastart},
+                  {"filesize", facts.filesize},
+                  {"dropped", dropped},
+                  {"fmtextra", facts.fmtextra},
+                  {"trailing", facts.trailing},
+                  {"repairs", repairtexts(facts.repairs, facts.datasize)}};
     }
     return object.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
 }
@@ -159,6 +177,9 @@ void Reporter::report(const Job& job, const Outcome& outcome) {
                                                   : job.input + ": " + oneline(outcome.message));
     } else if (outcome.status == Status::skipped && !options.quiet) {
         print(false, job.input + ": skipped: " + outcome.message);
+    } else if (outcome.facts && outcome.facts->repairs.any() && !options.quiet) {
+        print(false, job.input + repairedlabel +
+                         repairline(outcome.facts->repairs, outcome.facts->datasize));
     }
     draw();
 }
