@@ -10,6 +10,8 @@ extern const char* const linebreak;
 // Puts stdout and stderr in the mode that writes bytes unchanged.
 void consoleinit();
 bool stderristerminal();
+// text (UTF-8) in the native encoding: itself natively, the ANSI code page on Windows.
+std::string fromutf8(const std::string& text);
 void writeout(const std::string& text);
 void writeerr(const std::string& text);
 

@@ -7,6 +7,10 @@ const char* const linebreak = "\n";
 
 void consoleinit() {}
 
+std::string fromutf8(const std::string& text) {
+    return text;
+}
+
 bool stderristerminal() {
     return isatty(STDERR_FILENO) == 1;
 }

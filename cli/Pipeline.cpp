@@ -1,6 +1,7 @@
 #include "Pipeline.h"
 
 #include "FileSystem.h"
+#include "Messages.h"
 #include "ReportText.h"
 #include "TempFile.h"
 #include "WaveLayout.h"
@@ -17,8 +18,8 @@ Outcome finished(Status status, std::string message = std::string()) {
     return outcome;
 }
 
-Outcome failed(const std::string& what, const std::error_code& error) {
-    return finished(Status::failed, what + ": " + errortext(error));
+Outcome failed(Message message, const std::string& name, const std::error_code& error) {
+    return finished(Status::failed, say(message, {name, errortext(error)}));
 }
 
 // Reads the rest of the data in the writer's blocks, so that a file whose data ends early
@@ -73,13 +74,11 @@ Outcome runjob(const Job& job, const Policy& policy,
     }
     std::error_code error;
     if (policy.write && policy.noclobber && fs::exists(topath(job.output), error)) {
-        return finished(Status::skipped, "output exists, not replaced: " + job.output);
+        return finished(Status::skipped, say(Message::outputexists, {job.output}));
     }
     FileId id;
     if (policy.keepattributes && !policy.splitlinks && fileid(job.output, id) && id.links > 1) {
-        return finished(Status::failed, "has " + std::to_string(id.links - 1) +
-                                            " other hard link(s), not rewritten (--split-links "
-                                            "rewrites it apart from them)");
+        return finished(Status::failed, say(Message::otherlinks, {std::to_string(id.links - 1)}));
     }
     Outcome outcome;
     TempFile temp;
@@ -107,7 +106,7 @@ Outcome runjob(const Job& job, const Policy& policy,
              !fs::create_directories(folder, error)) ||
             !temp.create(job.output, policy.keepattributes, error)) {
             source.close(outcome.result);
-            return failed("cannot create a temporary file beside " + job.output, error);
+            return failed(Message::cannotcreatetemp, job.output, error);
         }
         target = temp.name();
     }
@@ -126,25 +125,23 @@ Outcome runjob(const Job& job, const Policy& policy,
         return outcome;
     }
     if (policy.durable && !flushfile(target, error)) {
-        return failed("cannot flush the new file to disk", error);
+        return finished(Status::failed, say(Message::cannotflush, {errortext(error)}));
     }
     if (policy.keepattributes && !copyattributes(job.output, target, error)) {
-        return failed("cannot give the new file the owner, permissions and attributes of " +
-                          job.output,
-                      error);
+        return failed(Message::cannotkeepattributes, job.output, error);
     }
     if (policy.keeptimes && !copytimes(job.input, target, error)) {
-        return failed("cannot set the times of " + job.output, error);
+        return failed(Message::cannotsettimes, job.output, error);
     }
     const std::string backup = policy.backup.empty() ? "" : job.output + policy.backup;
     if (!backup.empty() && !keepbackup(job.output, backup, error)) {
-        return failed("cannot keep the original as " + backup, error);
+        return failed(Message::cannotkeepbackup, backup, error);
     }
     if (policy.staged && !temp.commit(job.output, policy.durable, error)) {
         if (!backup.empty()) {
             removefile(backup); // a second name of the untouched original, made just now
         }
-        return failed("cannot replace " + job.output, error);
+        return failed(Message::cannotreplace, job.output, error);
     }
     return outcome;
 }

@@ -1,7 +1,7 @@
 #include "ReportText.h"
 
 #include "ErrorReport.h"
-#include "StringTable.h"
+#include "Messages.h"
 
 #include <algorithm>
 #include <mutex>
@@ -15,7 +15,7 @@ std::string reporttext(const Result& result) {
     char buf[reportsize];
     bool severe = false;
     std::lock_guard<std::mutex> hold(reportlock);
-    return composereport(result, loadstringtable, nullptr, buf, severe) ? buf : "";
+    return composereport(result, loadtabletext, nullptr, buf, severe) ? buf : "";
 }
 
 std::string errortext(const std::error_code& error) {

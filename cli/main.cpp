@@ -3,12 +3,12 @@
 #include "ConsoleIo.h"
 #include "FileSystem.h"
 #include "Interrupts.h"
+#include "Messages.h"
 #include "Options.h"
 #include "Planner.h"
 #include "ReportText.h"
 #include "Reporter.h"
 #include "Runner.h"
-#include "StringTable.h"
 #include "StringTexts.h"
 #include "TempFile.h"
 #include "Wildcard.h"
@@ -22,11 +22,11 @@ namespace {
 int checksingle(const Options& options) {
     const std::vector<std::string>& names = options.operands;
     if (names.size() != 2) {
-        writeerr(usageerror("expected INPUT and OUTPUT"));
+        writeerr(usageerror(say(Message::expectedtwo)));
     } else if (names[0].empty() || names[1].empty()) {
-        writeerr(stringtableentry(IDS_NEED_FILE_NAMES) + linebreak);
+        writeerr(tabletext(IDS_NEED_FILE_NAMES) + linebreak);
     } else if (names[0] == names[1]) {
-        writeerr(stringtableentry(IDS_SAME_FILE_NAMES) + linebreak);
+        writeerr(tabletext(IDS_SAME_FILE_NAMES) + linebreak);
     } else {
         return exitok;
     }
@@ -52,7 +52,7 @@ int runtool(int argc, const char* const* argv) {
         std::error_code error;
         if (options.mode == Mode::batch && !fs::is_directory(topath(options.outdir), error) &&
             !fs::create_directories(topath(options.outdir), error)) {
-            writeerr(options.outdir + ": cannot create the folder: " + errortext(error) +
+            writeerr(say(Message::cannotcreatefolder, {options.outdir, errortext(error)}) +
                      linebreak);
             return exitfailed;
         }
@@ -75,7 +75,7 @@ int main(int argc, char** argv) {
     try {
         return runtool(argc, argv);
     } catch (const std::exception& e) {
-        writeerr(std::string("sonorm-cli: ") + e.what() + linebreak);
+        writeerr(say(Message::toolprefix, {e.what()}) + linebreak);
         return exitfailed;
     }
 }
