@@ -2,6 +2,7 @@
 
 #include "ErrorReport.h"
 #include "Messages.h"
+#include "SystemText.h"
 
 #include <algorithm>
 #include <mutex>
@@ -20,6 +21,15 @@ std::string reporttext(const Result& result) {
 
 std::string errortext(const std::error_code& error) {
     std::lock_guard<std::mutex> hold(reportlock);
+    // The engine's maker speaks the language chosen for system texts (error_code's own does
+    // not on Windows).
+    if (error.category() == std::system_category()) {
+        if (OwnedText text =
+                formatmessagetext(formatfromsystem | formatignoreinserts, nullptr,
+                                  static_cast<std::uint32_t>(error.value()), nullptr)) {
+            return oneline(text.get());
+        }
+    }
     return oneline(error.message());
 }
 

@@ -11,6 +11,7 @@
 #include "Runner.h"
 #include "StringTexts.h"
 #include "TempFile.h"
+#include "UserLanguage.h"
 #include "Wildcard.h"
 
 #include <exception>
@@ -35,6 +36,8 @@ int checksingle(const Options& options) {
 
 int runtool(int argc, const char* const* argv) {
     consoleinit();
+    setlanguage(userlanguage());
+    usesystemtexts(currentlanguage());
     catchinterrupts(TempFile::removeall);
     Options options;
     if (int status = parseoptions(argc, argv, options); status != runoptions) {
