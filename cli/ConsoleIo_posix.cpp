@@ -14,3 +14,7 @@ std::string fromutf8(const std::string& text) {
 bool stderristerminal() {
     return isatty(STDERR_FILENO) == 1;
 }
+
+bool stdoutisterminal() {
+    return isatty(STDOUT_FILENO) == 1;
+}

@@ -9,6 +9,7 @@ const char* const linebreak = "\r\n";
 
 void consoleinit() {
     // Binary mode: report texts that already hold "\r\n" must not get a second "\r".
+    _setmode(_fileno(stdin), _O_BINARY);
     _setmode(_fileno(stdout), _O_BINARY);
     _setmode(_fileno(stderr), _O_BINARY);
 }
@@ -28,4 +29,9 @@ std::string fromutf8(const std::string& text) {
 bool stderristerminal() {
     DWORD mode = 0;
     return GetConsoleMode(GetStdHandle(STD_ERROR_HANDLE), &mode) != 0;
+}
+
+bool stdoutisterminal() {
+    DWORD mode = 0;
+    return GetConsoleMode(GetStdHandle(STD_OUTPUT_HANDLE), &mode) != 0;
 }

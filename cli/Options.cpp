@@ -140,6 +140,10 @@ int parseoptions(int argc, const char* const* argv, Options& o) {
     flag("--json", o.json)->needs(checkflag);
     flag("--keep-times", o.keeptimes)->excludes(checkflag);
     noclobber->excludes(inplaceflag)->excludes(checkflag);
+    CLI::Option* filesfrom = option("--files-from", o.filesfrom)->check([](const std::string& v) {
+        return v.empty() ? say(Message::needlistname) : "";
+    });
+    flag("-0,--null", o.nulseparated)->needs(filesfrom);
     option("-j,--jobs", o.jobs)->check(positivenumber);
     flag("-q,--quiet", o.quiet);
     app.add_option("FILE", o.operands, say(Message::helpfiles))->type_name("");
@@ -152,7 +156,10 @@ int parseoptions(int argc, const char* const* argv, Options& o) {
         if (o.mode == Mode::single && recursive->count() > 0) {
             throw CLI::ValidationError(say(Message::recursiveneedsmode));
         }
-        if (o.mode != Mode::single && o.operands.empty()) {
+        if (o.mode == Mode::single && filesfrom->count() > 0) {
+            throw CLI::ValidationError(say(Message::filesfromneedsmode));
+        }
+        if (o.mode != Mode::single && o.operands.empty() && filesfrom->count() == 0) {
             throw CLI::ValidationError(say(Message::noinputs));
         }
     } catch (const CLI::CallForHelp&) {

@@ -1,5 +1,6 @@
 #include "Pipeline.h"
 
+#include "ConsoleIo.h"
 #include "FileSystem.h"
 #include "Messages.h"
 #include "ReportText.h"
@@ -23,15 +24,28 @@ Outcome failed(Message message, const std::string& name, const std::error_code& 
 }
 
 // Reads the rest of the data in the writer's blocks, so that a file whose data ends early
-// fails where a conversion would.
-void readdata(Result& result, WaveSource& source, std::uint32_t remaining) {
+// fails where a conversion would, and hands each block to sink (if any) until it refuses one.
+void readdata(Result& result, WaveSource& source, std::uint32_t remaining,
+              const std::function<bool(const std::uint8_t*, std::uint32_t)>& sink = nullptr) {
     std::vector<std::uint8_t> buffer(WaveWriter::blocksize);
     while (remaining != 0) {
         std::uint32_t block = std::min(remaining, WaveWriter::blocksize);
-        if (!source.read(result, buffer.data(), block)) {
+        if (!source.read(result, buffer.data(), block) || (sink && !sink(buffer.data(), block))) {
             return;
         }
         remaining -= block;
+    }
+}
+
+// The canonical file onto standard output. A failure while streaming leaves what went out;
+// the caller reports it.
+void writestdout(Result& result, WaveSource& source, std::error_code& error) {
+    std::uint8_t header[wave::headersize];
+    if (WaveWriter().composeheader(source, header) && writeoutdata(header, sizeof header, error)) {
+        readdata(result, source, source.datachunksize(),
+                 [&](const std::uint8_t* data, std::uint32_t count) {
+                     return writeoutdata(data, count, error);
+                 });
     }
 }
 
@@ -73,7 +87,8 @@ Outcome runjob(const Job& job, const Policy& policy,
         return finished(job.skip ? Status::skipped : Status::failed, job.problem);
     }
     std::error_code error;
-    if (policy.write && policy.noclobber && fs::exists(topath(job.output), error)) {
+    const bool tostdout = policy.write && !policy.staged && job.output == standardstream;
+    if (policy.write && policy.noclobber && !tostdout && fs::exists(topath(job.output), error)) {
         return finished(Status::skipped, say(Message::outputexists, {job.output}));
     }
     FileId id;
@@ -96,8 +111,15 @@ Outcome runjob(const Job& job, const Policy& policy,
     outcome.facts = facts;
     outcome.status = facts.canonical ? Status::unchanged : Status::converted;
     bool leave = !policy.write || (policy.skipcanonical && facts.canonical);
-    if (!policy.write && facts.datastart + facts.datasize > facts.filesize) {
+    // Data that ends early fails here, before anything is written where nothing can be taken
+    // back; a check finds the failure the same way.
+    if ((!policy.write || tostdout) && facts.datastart + facts.datasize > facts.filesize) {
         readdata(outcome.result, source, facts.datasize);
+    }
+    if (!leave && tostdout && outcome.result.ok()) {
+        writestdout(outcome.result, source, error);
+        outcome.written = wave::headersize + std::uint64_t{facts.datasize};
+        leave = true; // nothing more to do to a stream: no times, no rename
     }
     std::string target = job.output;
     if (!leave && policy.staged) {
@@ -116,6 +138,9 @@ Outcome runjob(const Job& job, const Policy& policy,
         outcome.written = wave::headersize + std::uint64_t{facts.datasize};
     }
     source.close(outcome.result);
+    if (tostdout && error) {
+        return finished(Status::failed, say(Message::stdoutfailed, {errortext(error)}));
+    }
     if (!outcome.result.ok()) {
         outcome.status = Status::failed;
         outcome.message = reporttext(outcome.result);

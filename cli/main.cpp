@@ -1,6 +1,7 @@
 // sonorm-cli: converts PCM WAV files to the canonical 44-byte-header layout. Parses the
 // command line, plans the jobs and runs them.
 #include "ConsoleIo.h"
+#include "FileList.h"
 #include "FileSystem.h"
 #include "Interrupts.h"
 #include "Messages.h"
@@ -28,6 +29,8 @@ int checksingle(const Options& options) {
         writeerr(tabletext(IDS_NEED_FILE_NAMES) + linebreak);
     } else if (names[0] == names[1]) {
         writeerr(tabletext(IDS_SAME_FILE_NAMES) + linebreak);
+    } else if (names[1] == standardstream && stdoutisterminal()) {
+        writeerr(say(Message::toolprefix, {say(Message::stdoutterminal)}) + linebreak);
     } else {
         return exitok;
     }
@@ -44,6 +47,14 @@ int runtool(int argc, const char* const* argv) {
         return status;
     }
     options.operands = expandwildcards(options.operands);
+    if (std::error_code error;
+        !options.filesfrom.empty() &&
+        !readfilelist(options.filesfrom, options.nulseparated, options.operands, error)) {
+        const std::string list =
+            options.filesfrom == standardstream ? say(Message::standardinput) : options.filesfrom;
+        writeerr(say(Message::cannotreadlist, {list, errortext(error)}) + linebreak);
+        return exitfailed;
+    }
     std::vector<Job> jobs;
     if (options.mode == Mode::single) {
         if (int status = checksingle(options); status != exitok) {
