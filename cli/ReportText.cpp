@@ -2,8 +2,9 @@
 
 #include "Codes.h"
 #include "ErrorReport.h"
-#include "RepairText.h"
-#include "StringTable.h"
+#include "Messages.h"
+#include "SystemText.h"
+#include "WaveLayout.h"
 
 #include <algorithm>
 #include <cstring>
@@ -28,10 +29,10 @@ std::string reporttext(const Result& result) {
     char buf[reportsize];
     bool severe = false;
     // Only --repair records this code; the program's table has no text of its own for it.
-    std::string toolarge = toolargetext();
+    std::string toolarge = say(Message::datatoolarge, {std::to_string(wave::maxcanonicaldata)});
     const bool repairtext = result.code == codes::datatoolarge;
     std::lock_guard<std::mutex> hold(reportlock);
-    return composereport(result, repairtext ? loadtext : loadstringtable,
+    return composereport(result, repairtext ? loadtext : loadtabletext,
                          repairtext ? &toolarge : nullptr, buf, severe)
                ? buf
                : "";
@@ -39,6 +40,15 @@ std::string reporttext(const Result& result) {
 
 std::string errortext(const std::error_code& error) {
     std::lock_guard<std::mutex> hold(reportlock);
+    // The engine's maker speaks the language chosen for system texts (error_code's own does
+    // not on Windows).
+    if (error.category() == std::system_category()) {
+        if (OwnedText text =
+                formatmessagetext(formatfromsystem | formatignoreinserts, nullptr,
+                                  static_cast<std::uint32_t>(error.value()), nullptr)) {
+            return oneline(text.get());
+        }
+    }
     return oneline(error.message());
 }
 

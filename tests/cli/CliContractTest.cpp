@@ -168,7 +168,7 @@ TEST_F(Contract, VersionHelpAndManPageShareTheirSources) {
         std::string names, value, text;
     };
     const Row rows[] = {
-#define SONORM_OPTION(names, value, text) {names, value, text},
+#define SONORM_OPTION(names, value, text, japanese) {names, value, text},
 #include "Options.def"
 #undef SONORM_OPTION
     };
