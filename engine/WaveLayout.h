@@ -47,8 +47,8 @@ constexpr std::size_t extensionsizeat = 16;
 constexpr std::size_t validbitsat = 18;
 constexpr std::size_t subformatat = 24;
 constexpr std::size_t guidsize = 16;
-constexpr std::size_t extensiblebodysize = subformatat + guidsize;            // 40
-constexpr std::uint16_t extensionsize = extensiblebodysize - fmtbodysize - 2; // 22
+constexpr std::size_t extensiblebodysize = subformatat + guidsize;        // 40
+constexpr std::uint16_t extensionsize = extensiblebodysize - validbitsat; // 22, after its own field
 // KSDATAFORMAT_SUBTYPE_PCM as stored in the file.
 constexpr std::uint8_t pcmsubformat[guidsize] = {0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x10, 0x00,
                                                  0x80, 0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};

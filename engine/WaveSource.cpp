@@ -224,20 +224,22 @@ void WaveSource::takeextensible() {
 // following, the streamed 0xFFFFFFFF, or past the end of the file) becomes the bytes up to the
 // end of the file in whole frames. Sizes a canonical header cannot describe are refused.
 bool WaveSource::takefilelength(Result& result, std::uint32_t frame) {
-    std::uint64_t end = 0;
-    if (atdatastart && !filesize(file, end)) {
-        return result.fail(codes::datapositionfailed, filelasterror());
-    }
-    const std::uint64_t available = end > datastart ? end - datastart : 0;
-    if (atdatastart && ((datasize == 0 && available != 0) || datasize == wave::streameddatasize ||
-                        datasize > available)) {
-        const std::uint64_t whole = available - available % frame;
-        if (whole > wave::maxcanonicaldata) {
-            return result.fail(codes::datatoolarge);
+    if (atdatastart) {
+        std::uint64_t end = 0;
+        if (!filesize(file, end)) {
+            return result.fail(codes::datapositionfailed, filelasterror());
         }
-        fixes.datasize = true;
-        fixes.declaredsize = datasize;
-        datasize = static_cast<std::uint32_t>(whole);
+        const std::uint64_t available = end > datastart ? end - datastart : 0;
+        if ((datasize == 0 && available != 0) || datasize == wave::streameddatasize ||
+            datasize > available) {
+            const std::uint64_t whole = available - available % frame;
+            if (whole > wave::maxcanonicaldata) {
+                return result.fail(codes::datatoolarge);
+            }
+            fixes.datasize = true;
+            fixes.declaredsize = datasize;
+            datasize = static_cast<std::uint32_t>(whole);
+        }
     }
     if (datasize > wave::maxcanonicaldata) {
         return result.fail(codes::datatoolarge);
