@@ -100,6 +100,8 @@ TEST_F(Repair, BatchInPlaceAndTheReportLines) {
         r = runtool({"--repair", big, dir.path("big-out.wav")});
         EXPECT_EQ(r.err, "The data up to the end of the file is more than the 4294967259 bytes a "
                          "canonical header can describe[1,25,0,0]\n");
+        auto check = nlohmann::json::parse(runtool({"--check", "--json", "--repair", big}).out);
+        EXPECT_EQ(check["report"].get<std::string>() + "\n", r.err);
         EXPECT_FALSE(fileexists(dir.path("big-out.wav")));
     }
 }

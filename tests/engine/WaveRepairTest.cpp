@@ -56,8 +56,6 @@ std::vector<RepairCase> repaircases() {
          nofmt, 0, 4, pads(2)},
         {"odd chunk without pad, then an id whose next 4 bytes are text too",
          riffwave(chunk("JUNK", "abc") + chunk("LIST", std::string(32, 'i')) + f + d4), 0, 0, 4},
-        {"odd data first, padded", riffwave(chunk("data", "abc") + pad + pcmfmt(1, 8)), nofmt, 0, 3,
-         pads(1)},
         {"EXTENSIBLE 16-bit stereo", riffwave(extensible(2, 16, 16) + d4), notpcm, 0, 4, ext},
         {"EXTENSIBLE 8-bit mono", riffwave(extensible(1, 8, 8) + d4), notpcm, 0, 4, ext},
         {"EXTENSIBLE 24-bit", riffwave(extensible(2, 24, 24) + d4), notpcm, notpcm},
