@@ -1,5 +1,5 @@
 // What differs between the native and the Windows runs of the sonorm-cli tests: running the
-// tool as a process.
+// tool as a process, and the language it speaks there.
 #ifndef SONORM_TESTS_CLI_TESTPLATFORM_H
 #define SONORM_TESTS_CLI_TESTPLATFORM_H
 
@@ -14,6 +14,11 @@ struct ProcessResult {
 
 // The sonorm-cli executable beside the test executable.
 std::string toolpath();
-ProcessResult runtool(const std::vector<std::string>& args);
+// Runs the tool with input as its standard input; stdout and stderr captured.
+ProcessResult runtool(const std::vector<std::string>& args, const std::string& input = "");
+// Makes the tools run from now on, and this process's texts (Messages.h), speak as under the
+// locale (natively LC_ALL; Windows keeps the user's display language). Returns whether the
+// tool speaks Japanese.
+bool uselocale(const char* locale);
 
 #endif

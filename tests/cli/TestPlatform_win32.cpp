@@ -2,6 +2,7 @@
 
 #include "FileSystem.h"
 #include "TempDir.h"
+#include "UserLanguage.h"
 
 #include <stdexcept>
 #include <windows.h>
@@ -44,7 +45,7 @@ std::string toolpath() {
 }
 
 // Standard output and error go to files, read once the tool has ended.
-ProcessResult runtool(const std::vector<std::string>& args) {
+ProcessResult runtool(const std::vector<std::string>& args, const std::string& input) {
     std::string tool = toolpath();
     std::string line = quote(tool);
     for (const std::string& arg : args) {
@@ -52,19 +53,20 @@ ProcessResult runtool(const std::vector<std::string>& args) {
     }
     TempDir capture;
     SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
-    auto create = [&](const std::string& name) {
-        return CreateFileA(name.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS,
+    auto open = [&](const std::string& name, DWORD access, DWORD disposition) {
+        return CreateFileA(name.c_str(), access, FILE_SHARE_READ, &inherit, disposition,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
     };
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-    startup.hStdOutput = create(capture.path("out"));
-    startup.hStdError = create(capture.path("err"));
+    startup.hStdInput = open(capture.write("in", input), GENERIC_READ, OPEN_EXISTING);
+    startup.hStdOutput = open(capture.path("out"), GENERIC_WRITE, CREATE_ALWAYS);
+    startup.hStdError = open(capture.path("err"), GENERIC_WRITE, CREATE_ALWAYS);
     PROCESS_INFORMATION process{};
     BOOL started = CreateProcessA(tool.c_str(), &line[0], nullptr, nullptr, TRUE, 0, nullptr,
                                   nullptr, &startup, &process);
+    CloseHandle(startup.hStdInput);
     CloseHandle(startup.hStdOutput);
     CloseHandle(startup.hStdError);
     if (!started) {
@@ -76,4 +78,10 @@ ProcessResult runtool(const std::vector<std::string>& args) {
     CloseHandle(process.hProcess);
     CloseHandle(process.hThread);
     return {static_cast<int>(code), readfile(capture.path("out")), readfile(capture.path("err"))};
+}
+
+bool uselocale(const char*) {
+    setlanguage(userlanguage());
+    usesystemtexts(currentlanguage());
+    return PRIMARYLANGID(GetUserDefaultUILanguage()) == LANG_JAPANESE;
 }
