@@ -203,7 +203,7 @@ void Reporter::report(const Job& job, const Outcome& outcome) {
     std::lock_guard<std::mutex> hold(lock);
     ++counts[index(outcome.status)];
     ++done;
-    written += outcome.written;
+    written += outcome.status == Status::failed ? 0 : outcome.written; // a failed output is gone
     if (options.mode == Mode::check) {
         print(true, options.json ? checkjson(job.input, outcome) : checkline(job.input, outcome));
     } else if (outcome.status == Status::failed) {

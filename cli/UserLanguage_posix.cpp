@@ -22,11 +22,11 @@ Language userlanguage() {
     return Language::english;
 }
 
-// strerror speaks the language of LC_MESSAGES. The process starts in the "C" locale, which is
-// English; for Japanese the user's message locale is taken, with its texts in UTF-8 like every
-// other text the tool prints, whatever the character type locale says.
+// strerror speaks the language of LC_MESSAGES: for English that of the "C" locale, for
+// Japanese the user's, with its texts in UTF-8 like every other text the tool prints, whatever
+// the character type locale says.
 void usesystemtexts(Language language) {
-    if (language == Language::japanese && std::setlocale(LC_MESSAGES, "") != nullptr) {
+    if (std::setlocale(LC_MESSAGES, language == Language::japanese ? "" : "C") != nullptr) {
         bind_textdomain_codeset(libcdomain, "UTF-8");
     }
 }

@@ -25,7 +25,7 @@ protected:
         ASSERT_EQ(std::system(("cd " + dir.path() + " && " + command).c_str()), 0) << command;
     }
     std::vector<Made> makefiles() {
-        setenv("LC_ALL", "C.UTF-8", 1); // texts in English
+        uselocale("C.UTF-8"); // texts in English
         sh("sox -n -r 8000 -c 2 -b 16 -e signed -t raw raw.pcm synth 0.1 sine 440 2>/dev/null");
         const std::string raw = readfile(dir.path("raw.pcm")), pad(1, '\0');
         const std::string ff = "ffmpeg -v error -f s16le -ac 2 -ar ";
