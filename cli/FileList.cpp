@@ -2,6 +2,7 @@
 
 #include "Options.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <memory>
