@@ -1,5 +1,4 @@
-// The reader with repairs allowed, beside the strict reader on the same bytes: what each takes,
-// and the data size and repairs of the lenient one.
+// The reader with repairs allowed beside the strict one: what each takes, data size, repairs.
 #include "Codes.h"
 #include "TempDir.h"
 #include "WavBytes.h"
@@ -51,9 +50,10 @@ std::vector<RepairCase> repaircases() {
         {"past the end, no whole frame", riffwave(f + header("data", 8) + "abc"), 0,
          codes::badsamplecount, 0, size(8)},
         {"streamed data before fmt", riffwave(header("data", streamed) + "abcd" + f), nofmt, nofmt},
-        {"pads after odd chunks",
-         riffwave(chunk("JUNK", "abc") + pad + chunk("fmt ", pcmbody(1, 8) + "x") + pad + d4),
-         nofmt, 0, 4, pads(2)},
+        {"pads after odd chunks (one of 257 bytes: all size bytes count)",
+         riffwave(chunk("JUNK", "abc") + pad + chunk("LIST", samples(257)) + pad +
+                  chunk("fmt ", pcmbody(1, 8) + "x") + pad + d4),
+         nofmt, 0, 4, pads(3)},
         {"odd chunk without pad, then an id whose next 4 bytes are text too",
          riffwave(chunk("JUNK", "abc") + chunk("LIST", std::string(32, 'i')) + f + d4), 0, 0, 4},
         {"EXTENSIBLE 16-bit stereo", riffwave(extensible(2, 16, 16) + d4), notpcm, 0, 4, ext},
