@@ -134,6 +134,7 @@ TEST_F(Contract, SingleFormAndStandardOutput) {
     EXPECT_EQ(s.status + r.status, 2);
     EXPECT_EQ(s.out + r.out, "");
     EXPECT_EQ(s.err, r.err);
+    EXPECT_FALSE(fileexists("-")); // the stream is no file of that name
 }
 
 // A batch goes on after failures and reports in input order; the end of a file is reported,
@@ -278,13 +279,36 @@ TEST_F(Contract, LanguagesAndManPage) {
                          say(M::failsline, {dir.path(), say(M::isfolder)})}));
         EXPECT_EQ(tabletext(IDS_BAD_RIFF),
                   japanese ? platform::stringtable(IDS_BAD_RIFF) : englishtext(IDS_BAD_RIFF));
-        const std::string footer = say(M::helpfooter);
-        EXPECT_NE(runtool({"--help"}).out.find(footer.substr(0, footer.find('\n'))),
+        const std::string help = runtool({"--help"}).out, footer = say(M::helpfooter);
+        EXPECT_NE(help.find(footer.substr(0, footer.find('\n'))), std::string::npos);
+        EXPECT_NE(help.find(say(M::labelusage) + ": sonorm-cli [" + say(M::labeloptions) + "]"),
                   std::string::npos);
+        EXPECT_NE(help.find(linebreak + say(M::labelpositionals) + ":"), std::string::npos);
+        EXPECT_EQ(lines(runtool({"-j", "0", in, dir.path("o")}).err)[0],
+                  say(M::toolprefix, {"--jobs: " + say(M::needwholenumber, {"0"})}));
     }
+    // The option table: in --help with its value name only (the rules speak when broken), and
+    // in the man page.
+    const std::string help = runtool({"--help"}).out;
     std::string man =
         readfile(nameof(topath(toolpath()).parent_path().parent_path() / "cli/sonorm-cli.1"));
     EXPECT_NE(man.find("LC_ALL, LC_MESSAGES and LANG"), std::string::npos);
+    EXPECT_EQ(help.find("Excludes"), std::string::npos);
+    const std::vector<Lines> rows = {
+#define SONORM_OPTION(names, value, text, japanese) {names, value, text, japanese},
+#include "Options.def"
+#undef SONORM_OPTION
+    };
+    for (const Lines& row : rows) {
+        std::string text = currentlanguage() == Language::japanese ? fromutf8(row[3]) : row[2];
+        std::string first = row[2].substr(0, row[2].find('\n')), troff = first;
+        for (std::size_t at = 0; (at = troff.find('-', at)) != std::string::npos; at += 2) {
+            troff.insert(at, "\\");
+        }
+        EXPECT_NE(help.find(row[0] + (row[1].empty() ? "" : " " + row[1])), std::string::npos);
+        EXPECT_NE(help.find(text.substr(0, text.find('\n'))), std::string::npos) << text;
+        EXPECT_NE(man.find(troff), std::string::npos) << first;
+    }
 }
 
 } // namespace
