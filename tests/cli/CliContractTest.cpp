@@ -187,12 +187,14 @@ TEST_F(Contract, BatchCollisionsFoldersAndNoClobber) {
     EXPECT_EQ(readfile(out("in.wav")) + readfile(out("b.wav")), canonical(d) + "older");
     EXPECT_EQ(lines(runtool({"-o", dir.path(), in}).err)[0],
               say(M::fileline, {in, say(M::outputisinput, {in})}));
-    ProcessResult r =
-        runtool({"-q", "-r", "--keep-times", "-o", dir.path("out"), dir.path("tree")});
+    ProcessResult r;
+    for (int run = 0; run < 2; ++run) { // the output folder inside the tree is not walked
+        r = runtool({"-q", "-r", "--keep-times", "-o", dir.path("tree/o"), dir.path("tree")});
+    }
     EXPECT_EQ(r.status + r.err.size(), 0u) << r.err;
-    EXPECT_EQ(readfile(dir.path("out/sub/c.WAV")) + readfile(in), canonical(d) + good);
-    EXPECT_EQ(modtime(dir.path("out/sub/c.WAV")), backdatedtime());
-    EXPECT_EQ(dir.list("out"), (Lines{"b.wav", "in.wav", "sub"}));
+    EXPECT_EQ(readfile(dir.path("tree/o/sub/c.WAV")) + readfile(in), canonical(d) + good);
+    EXPECT_EQ(modtime(dir.path("tree/o/sub/c.WAV")), backdatedtime());
+    EXPECT_EQ(dir.list("tree/o"), Lines{"sub"});
 }
 
 // In place: rewritten with the times kept, the original kept as backup, a canonical file left
