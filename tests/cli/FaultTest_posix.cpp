@@ -14,6 +14,7 @@
 #include <csignal>
 #include <fcntl.h>
 #include <functional>
+#include <pty.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -101,9 +102,31 @@ TEST(Faults, InterruptsRemoveTemporaryFiles) {
             EXPECT_EQ(dir.list("out"), std::vector<std::string>{"s.wav"});
         }
     }
-    // A long run draws no progress line when stderr is not a terminal.
+    // A long run draws no progress line when stderr is not a terminal; on one it does, and
+    // clears it at the end.
     EXPECT_EQ(runlimited({big, "-"}, RLIMIT_CORE, 0, -1, dir.path("err")), 0);
     EXPECT_EQ(readfile(dir.path("err")), "");
+    int terminal = -1, side = -1, ends[2];
+    ASSERT_EQ(openpty(&terminal, &side, nullptr, nullptr, nullptr) + pipe2(ends, O_CLOEXEC), 0);
+    EXPECT_EQ(runlimited({big, "-"}, RLIMIT_CORE, 0, ends[1], ttyname(side),
+                         [&](pid_t) {
+                             std::vector<char> block(1 << 20);
+                             close(
+                                 ends[1]); // the run outlasts the redraw interval: it waits for us
+                             std::this_thread::sleep_for(std::chrono::milliseconds(500));
+                             while (read(ends[0], block.data(), block.size()) > 0) {
+                             }
+                             close(ends[0]);
+                         }),
+              0);
+    char drawn[4096] = {};
+    fcntl(terminal, F_SETFL, O_NONBLOCK);
+    std::string shown(drawn, std::max<ssize_t>(read(terminal, drawn, sizeof drawn - 1), 0));
+    EXPECT_NE(shown.find(" of 768.0 MiB, "), std::string::npos) << shown;
+    std::size_t last = shown.rfind('\r', shown.size() - 2); // the line cleared
+    EXPECT_EQ(shown.substr(last), "\r" + std::string(shown.size() - last - 2, ' ') + "\r");
+    close(terminal);
+    close(side);
 }
 
 // A write beyond the file-size limit or into a pipe whose reader went is reported (exit 1,
