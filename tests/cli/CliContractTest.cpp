@@ -13,6 +13,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <map>
 #include <nlohmann/json.hpp>
@@ -123,6 +125,7 @@ TEST_F(Contract, RefusalsChangeNothing) {
 // The single form prints nothing on success; '-' streams to stdout. Data that ends early: the
 // report; a file keeps what was written, a stream gets nothing.
 TEST_F(Contract, SingleFormAndStandardOutput) {
+    std::remove("-"); // left by an older build
     std::string out = dir.write("out.wav", std::string(100000, 'z'));
     ProcessResult r = runtool({in, out});
     EXPECT_EQ(r.status + r.out.size() + r.err.size(), 0u);
@@ -223,8 +226,10 @@ TEST_F(Contract, InPlaceKeepsBackupsAndNeverReplacesAFile) {
 // --json gives one object per line, in input order also with -j 2.
 TEST_F(Contract, CheckDescribesFilesAndWritesNothing) {
     std::string c = dir.write("c.wav", canonical(d) + "garbage!");
+    std::string odd =
+        dir.write("o.wav", riffwave(pcmfmt() + chunk("a \x01\\", "") + chunk("data", d)));
     const auto before = snapshot(dir);
-    ProcessResult r = runtool({"-q", "--check", in, c, riff});
+    ProcessResult r = runtool({"-q", "--check", in, c, odd, riff});
     auto ok = [&](const std::string& name, const std::string& drops) {
         return say(M::okline, {name, say(M::describe, {say(M::formatpcm), "2", "16", "44100",
                                                        "1000", "4001", drops})});
@@ -234,6 +239,7 @@ TEST_F(Contract, CheckDescribesFilesAndWritesNothing) {
                                               say(M::droppedchunk, {"fact", "4"}) + comma +
                                               say(M::extrafmtbytes, {"2"})),
                                    ok(c, say(M::trailingbytes, {"8"})),
+                                   ok(odd, say(M::droppedchunk, {"a \\x01\\x5C", "0"})),
                                    say(M::failsline, {riff, riffreport()})}));
     EXPECT_EQ(r.status, 1);
     Lines got = lines(runtool({"--check", "--json", "-j", "2", in, riff}).out);
@@ -275,6 +281,9 @@ TEST_F(Contract, LanguagesAndManPage) {
         uselocale(locale); // Japanese on Windows either way: the Wine prefix's display language
         const bool japanese = currentlanguage() == Language::japanese;
         EXPECT_TRUE(japanese || locale[0] == 'C');
+        const std::string system = systemreport(5, platform::missingfile);
+        EXPECT_NE(japanese,
+                  std::all_of(system.begin(), system.end(), [](char c) { return c > 0; }));
         EXPECT_EQ(lines(runtool({"--check", riff, missing, dir.path()}).out),
                   (Lines{say(M::failsline, {riff, riffreport()}),
                          say(M::failsline, {missing, systemreport(5, platform::missingfile)}),

@@ -5,6 +5,7 @@
 #include "PlatformExpect.h"
 #include "TempDir.h"
 #include "TestPlatform.h"
+#include "UserLanguage.h"
 #include "WavBytes.h"
 
 #include <gtest/gtest.h>
@@ -111,8 +112,8 @@ TEST(Faults, InterruptsRemoveTemporaryFiles) {
     EXPECT_EQ(runlimited({big, "-"}, RLIMIT_CORE, 0, ends[1], ttyname(side),
                          [&](pid_t) {
                              std::vector<char> block(1 << 20);
-                             close(
-                                 ends[1]); // the run outlasts the redraw interval: it waits for us
+                             // The run outlasts the redraw interval: it waits for this reader.
+                             close(ends[1]);
                              std::this_thread::sleep_for(std::chrono::milliseconds(500));
                              while (read(ends[0], block.data(), block.size()) > 0) {
                              }
@@ -208,6 +209,23 @@ TEST(Faults, InPlaceKeepsWhatTheFileWas) {
     EXPECT_EQ(WEXITSTATUS(status), 1);
     EXPECT_EQ(readfile(dir.path("other.wav")), original);
     EXPECT_EQ(temporaries(dir, ""), 0u);
+}
+
+// The first of LC_ALL, LC_MESSAGES and LANG that is set decides; "ja" means Japanese.
+TEST(Faults, LocaleVariablesInTheirOrder) {
+    const std::vector<std::tuple<const char*, const char*, const char*, Language>> cases = {
+        {"", "", "ja_JP.UTF-8", Language::japanese},
+        {"", "C", "ja_JP.UTF-8", Language::english},
+        {"ja", "C", "", Language::japanese},
+        {"jv_ID", "ja_JP", "", Language::english},
+        {"", "", "", Language::english}};
+    for (const auto& [all, messages, lang, expected] : cases) {
+        setenv("LC_ALL", all, 1);
+        setenv("LC_MESSAGES", messages, 1);
+        setenv("LANG", lang, 1);
+        EXPECT_TRUE(userlanguage() == expected) << all << messages << lang;
+    }
+    unsetenv("LC_MESSAGES");
 }
 
 // Threads that cannot be made (their stacks do not fit) mean fewer workers, not an abort; a
