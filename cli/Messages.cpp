@@ -64,9 +64,6 @@ int loadtabletext(void* context, unsigned id, char* buf, int size) {
     if (language == Language::japanese) {
         return loadstringtable(context, id, buf, size);
     }
-    if (buf == nullptr || size <= 0) {
-        return 0;
-    }
     const std::string text = tabletext(id);
     std::size_t length = std::min(text.size(), static_cast<std::size_t>(size) - 1);
     std::memcpy(buf, text.data(), length);

@@ -24,7 +24,8 @@ std::string say(Message message, const std::vector<std::string>& arguments = {})
 // The string-table entry id in the current language: natively UTF-8, on Windows the ANSI code
 // page (the Japanese from the executable's own resources, as the program shows it).
 std::string tabletext(unsigned id);
-// A StringLoader (ErrorReport.h) of the string table in the current language.
+// A StringLoader (ErrorReport.h) of the string table in the current language; buf holds at
+// least one byte, as composereport's buffer does.
 int loadtabletext(void* context, unsigned id, char* buf, int size);
 
 #endif

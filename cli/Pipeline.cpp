@@ -138,10 +138,12 @@ Outcome handle(const Job& job, const Policy& policy,
     if ((!policy.write || tostdout) && facts.datastart + facts.datasize > facts.filesize) {
         readdata(outcome.result, source, facts.datasize);
     }
-    if (!leave && tostdout && outcome.result.ok()) {
-        writestdout(outcome.result, source, error);
-        outcome.written = wave::headersize + std::uint64_t{facts.datasize};
-        leave = true; // nothing more to do to a stream: no times, no rename
+    if (!leave && tostdout) {
+        if (outcome.result.ok()) {
+            writestdout(outcome.result, source, error);
+            outcome.written = wave::headersize + std::uint64_t{facts.datasize};
+        }
+        leave = true; // nothing more goes to a stream: no file, no times, no rename
     }
     std::string target = job.output;
     if (!leave && policy.staged) {

@@ -13,6 +13,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <map>
 #include <nlohmann/json.hpp>
@@ -123,6 +125,7 @@ TEST_F(Contract, RefusalsChangeNothing) {
 // The single form prints nothing on success; '-' streams to stdout. Data that ends early: the
 // report; a file keeps what was written, a stream gets nothing.
 TEST_F(Contract, SingleFormAndStandardOutput) {
+    std::remove("-"); // left by an older build
     std::string out = dir.write("out.wav", std::string(100000, 'z'));
     ProcessResult r = runtool({in, out});
     EXPECT_EQ(r.status + r.out.size() + r.err.size(), 0u);
@@ -134,6 +137,7 @@ TEST_F(Contract, SingleFormAndStandardOutput) {
     EXPECT_EQ(s.status + r.status, 2);
     EXPECT_EQ(s.out + r.out, "");
     EXPECT_EQ(s.err, r.err);
+    EXPECT_FALSE(fileexists("-")); // the stream is no file of that name
 }
 
 // A batch goes on after failures and reports in input order; the end of a file is reported,
@@ -186,12 +190,14 @@ TEST_F(Contract, BatchCollisionsFoldersAndNoClobber) {
     EXPECT_EQ(readfile(out("in.wav")) + readfile(out("b.wav")), canonical(d) + "older");
     EXPECT_EQ(lines(runtool({"-o", dir.path(), in}).err)[0],
               say(M::fileline, {in, say(M::outputisinput, {in})}));
-    ProcessResult r =
-        runtool({"-q", "-r", "--keep-times", "-o", dir.path("out"), dir.path("tree")});
+    ProcessResult r;
+    for (int run = 0; run < 2; ++run) { // the output folder inside the tree is not walked
+        r = runtool({"-q", "-r", "--keep-times", "-o", dir.path("tree/o"), dir.path("tree")});
+    }
     EXPECT_EQ(r.status + r.err.size(), 0u) << r.err;
-    EXPECT_EQ(readfile(dir.path("out/sub/c.WAV")) + readfile(in), canonical(d) + good);
-    EXPECT_EQ(modtime(dir.path("out/sub/c.WAV")), backdatedtime());
-    EXPECT_EQ(dir.list("out"), (Lines{"b.wav", "in.wav", "sub"}));
+    EXPECT_EQ(readfile(dir.path("tree/o/sub/c.WAV")) + readfile(in), canonical(d) + good);
+    EXPECT_EQ(modtime(dir.path("tree/o/sub/c.WAV")), backdatedtime());
+    EXPECT_EQ(dir.list("tree/o"), Lines{"sub"});
 }
 
 // In place: rewritten with the times kept, the original kept as backup, a canonical file left
@@ -220,8 +226,10 @@ TEST_F(Contract, InPlaceKeepsBackupsAndNeverReplacesAFile) {
 // --json gives one object per line, in input order also with -j 2.
 TEST_F(Contract, CheckDescribesFilesAndWritesNothing) {
     std::string c = dir.write("c.wav", canonical(d) + "garbage!");
+    std::string odd =
+        dir.write("o.wav", riffwave(pcmfmt() + chunk("a \x01\\", "") + chunk("data", d)));
     const auto before = snapshot(dir);
-    ProcessResult r = runtool({"-q", "--check", in, c, riff});
+    ProcessResult r = runtool({"-q", "--check", in, c, odd, riff});
     auto ok = [&](const std::string& name, const std::string& drops) {
         return say(M::okline, {name, say(M::describe, {say(M::formatpcm), "2", "16", "44100",
                                                        "1000", "4001", drops})});
@@ -231,6 +239,7 @@ TEST_F(Contract, CheckDescribesFilesAndWritesNothing) {
                                               say(M::droppedchunk, {"fact", "4"}) + comma +
                                               say(M::extrafmtbytes, {"2"})),
                                    ok(c, say(M::trailingbytes, {"8"})),
+                                   ok(odd, say(M::droppedchunk, {"a \\x01\\x5C", "0"})),
                                    say(M::failsline, {riff, riffreport()})}));
     EXPECT_EQ(r.status, 1);
     Lines got = lines(runtool({"--check", "--json", "-j", "2", in, riff}).out);
@@ -272,19 +281,45 @@ TEST_F(Contract, LanguagesAndManPage) {
         uselocale(locale); // Japanese on Windows either way: the Wine prefix's display language
         const bool japanese = currentlanguage() == Language::japanese;
         EXPECT_TRUE(japanese || locale[0] == 'C');
+        const std::string system = systemreport(5, platform::missingfile);
+        EXPECT_NE(japanese,
+                  std::all_of(system.begin(), system.end(), [](char c) { return c > 0; }));
         EXPECT_EQ(lines(runtool({"--check", riff, missing, dir.path()}).out),
                   (Lines{say(M::failsline, {riff, riffreport()}),
                          say(M::failsline, {missing, systemreport(5, platform::missingfile)}),
                          say(M::failsline, {dir.path(), say(M::isfolder)})}));
         EXPECT_EQ(tabletext(IDS_BAD_RIFF),
                   japanese ? platform::stringtable(IDS_BAD_RIFF) : englishtext(IDS_BAD_RIFF));
-        const std::string footer = say(M::helpfooter);
-        EXPECT_NE(runtool({"--help"}).out.find(footer.substr(0, footer.find('\n'))),
+        const std::string help = runtool({"--help"}).out, footer = say(M::helpfooter);
+        EXPECT_NE(help.find(footer.substr(0, footer.find('\n'))), std::string::npos);
+        EXPECT_NE(help.find(say(M::labelusage) + ": sonorm-cli [" + say(M::labeloptions) + "]"),
                   std::string::npos);
+        EXPECT_NE(help.find(linebreak + say(M::labelpositionals) + ":"), std::string::npos);
+        EXPECT_EQ(lines(runtool({"-j", "0", in, dir.path("o")}).err)[0],
+                  say(M::toolprefix, {"--jobs: " + say(M::needwholenumber, {"0"})}));
     }
+    // The option table: in --help with its value name only (the rules speak when broken), and
+    // in the man page.
+    const std::string help = runtool({"--help"}).out;
     std::string man =
         readfile(nameof(topath(toolpath()).parent_path().parent_path() / "cli/sonorm-cli.1"));
     EXPECT_NE(man.find("LC_ALL, LC_MESSAGES and LANG"), std::string::npos);
+    EXPECT_EQ(help.find("Excludes"), std::string::npos);
+    const std::vector<Lines> rows = {
+#define SONORM_OPTION(names, value, text, japanese) {names, value, text, japanese},
+#include "Options.def"
+#undef SONORM_OPTION
+    };
+    for (const Lines& row : rows) {
+        std::string text = currentlanguage() == Language::japanese ? fromutf8(row[3]) : row[2];
+        std::string first = row[2].substr(0, row[2].find('\n')), troff = first;
+        for (std::size_t at = 0; (at = troff.find('-', at)) != std::string::npos; at += 2) {
+            troff.insert(at, "\\");
+        }
+        EXPECT_NE(help.find(row[0] + (row[1].empty() ? "" : " " + row[1])), std::string::npos);
+        EXPECT_NE(help.find(text.substr(0, text.find('\n'))), std::string::npos) << text;
+        EXPECT_NE(man.find(troff), std::string::npos) << first;
+    }
 }
 
 } // namespace

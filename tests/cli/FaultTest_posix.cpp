@@ -1,9 +1,11 @@
 // Faults reached for real through what only POSIX has: signals, resource limits, closed pipes,
 // owners, links and extended attributes; the tool starts with the default signal dispositions.
+#include "FileSystem.h"
 #include "Messages.h"
 #include "PlatformExpect.h"
 #include "TempDir.h"
 #include "TestPlatform.h"
+#include "UserLanguage.h"
 #include "WavBytes.h"
 
 #include <gtest/gtest.h>
@@ -13,6 +15,7 @@
 #include <csignal>
 #include <fcntl.h>
 #include <functional>
+#include <pty.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -100,6 +103,31 @@ TEST(Faults, InterruptsRemoveTemporaryFiles) {
             EXPECT_EQ(dir.list("out"), std::vector<std::string>{"s.wav"});
         }
     }
+    // A long run draws no progress line when stderr is not a terminal; on one it does, and
+    // clears it at the end.
+    EXPECT_EQ(runlimited({big, "-"}, RLIMIT_CORE, 0, -1, dir.path("err")), 0);
+    EXPECT_EQ(readfile(dir.path("err")), "");
+    int terminal = -1, side = -1, ends[2];
+    ASSERT_EQ(openpty(&terminal, &side, nullptr, nullptr, nullptr) + pipe2(ends, O_CLOEXEC), 0);
+    EXPECT_EQ(runlimited({big, "-"}, RLIMIT_CORE, 0, ends[1], ttyname(side),
+                         [&](pid_t) {
+                             std::vector<char> block(1 << 20);
+                             // The run outlasts the redraw interval: it waits for this reader.
+                             close(ends[1]);
+                             std::this_thread::sleep_for(std::chrono::milliseconds(500));
+                             while (read(ends[0], block.data(), block.size()) > 0) {
+                             }
+                             close(ends[0]);
+                         }),
+              0);
+    char drawn[4096] = {};
+    fcntl(terminal, F_SETFL, O_NONBLOCK);
+    std::string shown(drawn, std::max<ssize_t>(read(terminal, drawn, sizeof drawn - 1), 0));
+    EXPECT_NE(shown.find(" of 768.0 MiB, "), std::string::npos) << shown;
+    std::size_t last = shown.rfind('\r', shown.size() - 2); // the line cleared
+    EXPECT_EQ(shown.substr(last), "\r" + std::string(shown.size() - last - 2, ' ') + "\r");
+    close(terminal);
+    close(side);
 }
 
 // A write beyond the file-size limit or into a pipe whose reader went is reported (exit 1,
@@ -164,21 +192,40 @@ TEST(Faults, InPlaceKeepsWhatTheFileWas) {
     EXPECT_TRUE(lstat(link.c_str(), &info) == 0 && S_ISLNK(info.st_mode));
     EXPECT_EQ(runtool({"-q", "--in-place", "--split-links", linked}).status + r.status, 1);
     EXPECT_EQ(readfile(linked) + readfile(dir.path("2")), converted + original);
-    // As another user, in a folder open to all, on a file that user may write but not own.
-    ASSERT_EQ(chmod(dir.path().c_str(), 0777), 0);
-    dir.write("other.wav", original);
+    // As another user, in a folder open to all, on a file that user may write but not own;
+    // the tool copied where that user may run it.
+    std::string tool = dir.path("sonorm-cli"), other = dir.write("other.wav", original);
+    ASSERT_TRUE(chmod(dir.path().c_str(), 0777) == 0 && fs::copy_file(toolpath(), tool));
     pid_t pid = fork();
     if (pid == 0) {
-        _exit(root && setgid(nobody) == 0 && setuid(nobody) == 0 &&
-                      access(toolpath().c_str(), X_OK) == 0
-                  ? runtool({"-q", "--in-place", dir.path("other.wav")}).status
-                  : 1);
+        int null = open("/dev/null", O_WRONLY);
+        if (root && setgid(nobody) == 0 && setuid(nobody) == 0 && dup2(null, 2) >= 0) {
+            execl(tool.c_str(), tool.c_str(), "-q", "--in-place", other.c_str(), nullptr);
+        }
+        _exit(1);
     }
     int status = 0;
     waitpid(pid, &status, 0);
     EXPECT_EQ(WEXITSTATUS(status), 1);
     EXPECT_EQ(readfile(dir.path("other.wav")), original);
     EXPECT_EQ(temporaries(dir, ""), 0u);
+}
+
+// The first of LC_ALL, LC_MESSAGES and LANG that is set decides; "ja" means Japanese.
+TEST(Faults, LocaleVariablesInTheirOrder) {
+    const std::vector<std::tuple<const char*, const char*, const char*, Language>> cases = {
+        {"", "", "ja_JP.UTF-8", Language::japanese},
+        {"", "C", "ja_JP.UTF-8", Language::english},
+        {"ja", "C", "", Language::japanese},
+        {"jv_ID", "ja_JP", "", Language::english},
+        {"", "", "", Language::english}};
+    for (const auto& [all, messages, lang, expected] : cases) {
+        setenv("LC_ALL", all, 1);
+        setenv("LC_MESSAGES", messages, 1);
+        setenv("LANG", lang, 1);
+        EXPECT_TRUE(userlanguage() == expected) << all << messages << lang;
+    }
+    unsetenv("LC_MESSAGES");
 }
 
 // Threads that cannot be made (their stacks do not fit) mean fewer workers, not an abort; a
