@@ -2,14 +2,21 @@
 #ifndef SONORM_CLI_CONSOLEIO_H
 #define SONORM_CLI_CONSOLEIO_H
 
+#include <cstddef>
 #include <string>
+#include <system_error>
 
 // "\n" natively, "\r\n" on Windows (the streams are switched to binary mode by consoleinit).
 extern const char* const linebreak;
 
-// Puts stdout and stderr in the mode that writes bytes unchanged.
+// Puts stdin, stdout and stderr in the mode that writes bytes unchanged.
 void consoleinit();
 bool stderristerminal();
+bool stdoutisterminal();
+// Writes count bytes of data to stdout; false, with error set, when they do not all go out.
+bool writeoutdata(const void* data, std::size_t count, std::error_code& error);
+// text (UTF-8) in the native encoding: itself natively, the ANSI code page on Windows.
+std::string fromutf8(const std::string& text);
 void writeout(const std::string& text);
 void writeerr(const std::string& text);
 

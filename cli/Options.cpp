@@ -1,46 +1,72 @@
 #include "Options.h"
 
 #include "ConsoleIo.h"
+#include "Messages.h"
 #include "Version.h"
 
 #include <CLI/CLI.hpp>
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 
 namespace {
 
 struct OptionText {
     const char* names;
     const char* value;
-    const char* text;
+    const char* english;
+    const char* japanese;
 };
 
 constexpr OptionText optiontexts[] = {
-#define SONORM_OPTION(names, value, text) {names, value, text},
+#define SONORM_OPTION(names, value, english, japanese) {names, value, english, japanese},
 #include "Options.def"
 #undef SONORM_OPTION
 };
 
-const OptionText& textof(const std::string& names) {
+const OptionText& optionof(const std::string& names) {
     return *std::find_if(std::begin(optiontexts), std::end(optiontexts),
                          [&](const OptionText& option) { return names == option.names; });
 }
 
-constexpr char synopsis[] =
-    "usage: sonorm-cli INPUT OUTPUT\n"
-    "       sonorm-cli -o DIR [-r] [-n] [--keep-times] [-j N] [-q] FILE...\n"
-    "       sonorm-cli --in-place [--backup SUFFIX] [--split-links] [-r] [--keep-times] [-j N] "
-    "[-q] FILE...\n"
-    "       sonorm-cli --check [--json] [-r] [-j N] [-q] FILE...\n";
+std::string textof(const std::string& names) {
+    const OptionText& option = optionof(names);
+    return currentlanguage() == Language::japanese ? fromutf8(option.japanese) : option.english;
+}
 
-constexpr char description[] =
-    "\nRewrites PCM WAV files (1 or 2 channels, 8 or 16 bits) in the canonical layout: a 44-byte\n"
-    "header, then the samples byte for byte; every other chunk is dropped. See man sonorm-cli.\n";
+// The forms of the command line; the option names are the same in every language.
+constexpr char forms[] =
+    " sonorm-cli INPUT OUTPUT [--repair]\n"
+    "       sonorm-cli -o DIR [-r] [-n] [--repair] [--keep-times] [-j N] [-q] FILE...\n"
+    "       sonorm-cli --in-place [--backup SUFFIX] [--split-links] [-r] [--repair] [--keep-times] "
+    "[-j N] [-q] FILE...\n"
+    "       sonorm-cli --check [--json] [-r] [--repair] [-j N] [-q] FILE...\n";
 
-constexpr char footer[] =
-    "Exit status: 0 every file converted, skipped or already canonical; 1 a file failed (or\n"
-    "would fail); 2 usage error, an empty name, or INPUT and OUTPUT spelled the same; 130, 143,\n"
-    "129 interrupted by SIGINT, SIGTERM, SIGHUP.";
+std::string synopsis() {
+    return say(Message::usageprefix) + forms;
+}
+
+// CLI11's own texts of the option relations it enforces, in the user's language.
+std::string parseerrortext(const CLI::ParseError& error) {
+    const std::string text = error.what();
+    auto split = [&](const char* word, Message message) {
+        std::size_t at = text.find(word);
+        return say(message, {text.substr(0, at), text.substr(at + std::strlen(word))});
+    };
+    if (dynamic_cast<const CLI::ExcludesError*>(&error) != nullptr) {
+        return split(" excludes ", Message::optionexcludes);
+    }
+    if (dynamic_cast<const CLI::RequiresError*>(&error) != nullptr) {
+        return split(" requires ", Message::optionrequires);
+    }
+    if (dynamic_cast<const CLI::ExtrasError*>(&error) != nullptr) {
+        return say(Message::unexpectedargument, {text.substr(text.find(": ") + 2)});
+    }
+    if (dynamic_cast<const CLI::ValidationError*>(&error) != nullptr) {
+        return text; // the checks' own texts, already in the user's language
+    }
+    return say(Message::unknownusage, {text});
+}
 
 // The option list shows each option's value name only: the exclusions speak for themselves
 // when a command line breaks them.
@@ -71,49 +97,57 @@ std::string positivenumber(const std::string& value) {
     bool digits = !value.empty() && value.find_first_not_of("0123456789") == std::string::npos;
     return digits && value.find_first_not_of('0') != std::string::npos
                ? std::string()
-               : "needs a whole number of at least 1, not '" + value + "'";
+               : say(Message::needwholenumber, {value});
 }
 
 } // namespace
 
 std::string usageerror(const std::string& message) {
-    return withlinebreaks("sonorm-cli: " + message + "\n" + synopsis +
-                          "Try 'sonorm-cli --help' for more.\n");
+    return withlinebreaks(say(Message::toolprefix, {message}) + "\n" + synopsis() +
+                          say(Message::usagetry) + "\n");
 }
 
 int parseoptions(int argc, const char* const* argv, Options& o) {
-    CLI::App app{synopsis + std::string(description), "sonorm-cli"};
-    app.footer(footer);
+    CLI::App app{synopsis() + "\n" + say(Message::helpdescription) + "\n", "sonorm-cli"};
+    app.footer(say(Message::helpfooter));
     app.formatter(std::make_shared<HelpFormat>());
     app.get_formatter()->column_width(22);
+    app.get_formatter()->label("Usage", say(Message::labelusage));
+    app.get_formatter()->label("OPTIONS", say(Message::labeloptions));
+    app.get_formatter()->label("Positionals", say(Message::labelpositionals));
+    app.option_defaults()->group(say(Message::groupoptions));
     auto flag = [&](const std::string& names, bool& value) {
-        return app.add_flag(names, value, textof(names).text);
+        return app.add_flag(names, value, textof(names));
     };
     auto option = [&](const std::string& names, auto& value) {
-        return app.add_option(names, value, textof(names).text)->type_name(textof(names).value);
+        return app.add_option(names, value, textof(names))->type_name(optionof(names).value);
     };
-    app.set_help_flag("-h,--help", textof("-h,--help").text);
-    app.set_version_flag("--version", versiontext(), textof("--version").text);
+    app.set_help_flag("-h,--help", textof("-h,--help"));
+    app.set_version_flag("--version", versiontext(), textof("--version"));
     bool inplace = false;
     bool check = false;
     CLI::Option* outdir = option("-o,--output-dir", o.outdir)->check([](const std::string& v) {
-        return v.empty() ? "needs a folder name" : "";
+        return v.empty() ? say(Message::needfolder) : "";
     });
     CLI::Option* recursive = flag("-r,--recursive", o.recursive);
     CLI::Option* noclobber = flag("-n,--no-clobber", o.noclobber);
     CLI::Option* inplaceflag = flag("--in-place", inplace)->excludes(outdir);
     option("--backup", o.backup)->needs(inplaceflag)->check([](const std::string& v) {
-        return v.empty() ? "needs a suffix that is not empty" : "";
+        return v.empty() ? say(Message::needsuffix) : "";
     });
     flag("--split-links", o.splitlinks)->needs(inplaceflag);
+    flag("--repair", o.repair);
     CLI::Option* checkflag = flag("--check", check)->excludes(outdir)->excludes(inplaceflag);
     flag("--json", o.json)->needs(checkflag);
     flag("--keep-times", o.keeptimes)->excludes(checkflag);
     noclobber->excludes(inplaceflag)->excludes(checkflag);
+    CLI::Option* filesfrom = option("--files-from", o.filesfrom)->check([](const std::string& v) {
+        return v.empty() ? say(Message::needlistname) : "";
+    });
+    flag("-0,--null", o.nulseparated)->needs(filesfrom);
     option("-j,--jobs", o.jobs)->check(positivenumber);
     flag("-q,--quiet", o.quiet);
-    app.add_option("FILE", o.operands, "Input files (the single form: INPUT OUTPUT).")
-        ->type_name("");
+    app.add_option("FILE", o.operands, say(Message::helpfiles))->type_name("");
     try {
         app.parse(argc, argv);
         o.mode = !o.outdir.empty() ? Mode::batch
@@ -121,10 +155,13 @@ int parseoptions(int argc, const char* const* argv, Options& o) {
                  : check           ? Mode::check
                                    : Mode::single;
         if (o.mode == Mode::single && recursive->count() > 0) {
-            throw CLI::ValidationError("-r walks folders only with -o, --in-place or --check");
+            throw CLI::ValidationError(say(Message::recursiveneedsmode));
         }
-        if (o.mode != Mode::single && o.operands.empty()) {
-            throw CLI::ValidationError("no input files");
+        if (o.mode == Mode::single && filesfrom->count() > 0) {
+            throw CLI::ValidationError(say(Message::filesfromneedsmode));
+        }
+        if (o.mode != Mode::single && o.operands.empty() && filesfrom->count() == 0) {
+            throw CLI::ValidationError(say(Message::noinputs));
         }
     } catch (const CLI::CallForHelp&) {
         writeout(withlinebreaks(app.help()));
@@ -133,7 +170,7 @@ int parseoptions(int argc, const char* const* argv, Options& o) {
         writeout(e.what() + std::string(linebreak));
         return exitok;
     } catch (const CLI::ParseError& e) {
-        writeerr(usageerror(e.what()));
+        writeerr(usageerror(parseerrortext(e)));
         return exitusage;
     }
     return runoptions;

@@ -12,17 +12,23 @@ constexpr int exitok = 0;
 constexpr int exitfailed = 1;
 constexpr int exitusage = 2;
 
+// The name that stands for standard output (single form's OUTPUT) or input (--files-from).
+constexpr char standardstream[] = "-";
+
 struct Options {
     Mode mode = Mode::single;
     std::vector<std::string> operands;
     std::string outdir;
-    std::string backup; // suffix
+    std::string backup;    // suffix
+    std::string filesfrom; // the file list's name; empty: none
+    bool nulseparated = false;
     bool recursive = false;
     bool noclobber = false;
     bool keeptimes = false;
     bool splitlinks = false;
     bool quiet = false;
     bool json = false;
+    bool repair = false;
     unsigned jobs = 0; // 0: one per processor core
 };
 

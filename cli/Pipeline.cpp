@@ -1,6 +1,8 @@
 #include "Pipeline.h"
 
+#include "ConsoleIo.h"
 #include "FileSystem.h"
+#include "Messages.h"
 #include "ReportText.h"
 #include "TempFile.h"
 #include "WaveLayout.h"
@@ -17,20 +19,33 @@ Outcome finished(Status status, std::string message = std::string()) {
     return outcome;
 }
 
-Outcome failed(const std::string& what, const std::error_code& error) {
-    return finished(Status::failed, what + ": " + errortext(error));
+Outcome failed(Message message, const std::string& name, const std::error_code& error) {
+    return finished(Status::failed, say(message, {name, errortext(error)}));
 }
 
 // Reads the rest of the data in the writer's blocks, so that a file whose data ends early
-// fails where a conversion would.
-void readdata(Result& result, WaveSource& source, std::uint32_t remaining) {
+// fails where a conversion would, and hands each block to sink (if any) until it refuses one.
+void readdata(Result& result, WaveSource& source, std::uint32_t remaining,
+              const std::function<bool(const std::uint8_t*, std::uint32_t)>& sink = nullptr) {
     std::vector<std::uint8_t> buffer(WaveWriter::blocksize);
     while (remaining != 0) {
         std::uint32_t block = std::min(remaining, WaveWriter::blocksize);
-        if (!source.read(result, buffer.data(), block)) {
+        if (!source.read(result, buffer.data(), block) || (sink && !sink(buffer.data(), block))) {
             return;
         }
         remaining -= block;
+    }
+}
+
+// The canonical file onto standard output. A failure while streaming leaves what went out;
+// the caller reports it.
+void writestdout(Result& result, WaveSource& source, std::error_code& error) {
+    std::uint8_t header[wave::headersize];
+    if (WaveWriter().composeheader(source, header) && writeoutdata(header, sizeof header, error)) {
+        readdata(result, source, source.datachunksize(),
+                 [&](const std::uint8_t* data, std::uint32_t count) {
+                     return writeoutdata(data, count, error);
+                 });
     }
 }
 
@@ -52,6 +67,9 @@ bool keepbackup(const std::string& original, const std::string& backup, std::err
     return !error;
 }
 
+Outcome handle(const Job& job, const Policy& policy,
+               const std::function<void(std::uint64_t)>& progress);
+
 } // namespace
 
 Policy policyfor(const Options& options) {
@@ -63,23 +81,40 @@ Policy policyfor(const Options& options) {
     policy.keeptimes = options.keeptimes;
     policy.splitlinks = options.splitlinks;
     policy.backup = options.backup;
+    policy.repair = options.repair;
     return policy;
 }
 
+// A strict check of a file the engine refuses reads it once more as --repair would.
 Outcome runjob(const Job& job, const Policy& policy,
+               const std::function<void(std::uint64_t)>& progress) {
+    Outcome outcome = handle(job, policy, progress);
+    if (!policy.write && !policy.repair && outcome.result.code != 0) {
+        Policy lenient = policy;
+        lenient.repair = true;
+        Outcome repaired = handle(job, lenient, [](std::uint64_t) {});
+        if (repaired.status != Status::failed) {
+            outcome.wouldrepair = repaired.facts;
+        }
+    }
+    return outcome;
+}
+
+namespace {
+
+Outcome handle(const Job& job, const Policy& policy,
                const std::function<void(std::uint64_t)>& progress) {
     if (!job.problem.empty()) {
         return finished(job.skip ? Status::skipped : Status::failed, job.problem);
     }
     std::error_code error;
-    if (policy.write && policy.noclobber && fs::exists(topath(job.output), error)) {
-        return finished(Status::skipped, "output exists, not replaced: " + job.output);
+    const bool tostdout = policy.write && !policy.staged && job.output == standardstream;
+    if (policy.write && policy.noclobber && !tostdout && fs::exists(topath(job.output), error)) {
+        return finished(Status::skipped, say(Message::outputexists, {job.output}));
     }
     FileId id;
     if (policy.keepattributes && !policy.splitlinks && fileid(job.output, id) && id.links > 1) {
-        return finished(Status::failed, "has " + std::to_string(id.links - 1) +
-                                            " other hard link(s), not rewritten (--split-links "
-                                            "rewrites it apart from them)");
+        return finished(Status::failed, say(Message::otherlinks, {std::to_string(id.links - 1)}));
     }
     Outcome outcome;
     TempFile temp;
@@ -89,6 +124,7 @@ Outcome runjob(const Job& job, const Policy& policy,
     });
     WaveSource source;
     source.watch(&facts);
+    source.allowrepairs(policy.repair);
     if (!source.open(outcome.result, job.input.c_str())) {
         outcome.message = reporttext(outcome.result);
         return outcome;
@@ -97,8 +133,17 @@ Outcome runjob(const Job& job, const Policy& policy,
     outcome.facts = facts;
     outcome.status = facts.canonical ? Status::unchanged : Status::converted;
     bool leave = !policy.write || (policy.skipcanonical && facts.canonical);
-    if (!policy.write && facts.datastart + facts.datasize > facts.filesize) {
+    // Data that ends early fails here, before anything is written where nothing can be taken
+    // back; a check finds the failure the same way.
+    if ((!policy.write || tostdout) && facts.datastart + facts.datasize > facts.filesize) {
         readdata(outcome.result, source, facts.datasize);
+    }
+    if (!leave && tostdout) {
+        if (outcome.result.ok()) {
+            writestdout(outcome.result, source, error);
+            outcome.written = wave::headersize + std::uint64_t{facts.datasize};
+        }
+        leave = true; // nothing more goes to a stream: no file, no times, no rename
     }
     std::string target = job.output;
     if (!leave && policy.staged) {
@@ -107,7 +152,7 @@ Outcome runjob(const Job& job, const Policy& policy,
              !fs::create_directories(folder, error)) ||
             !temp.create(job.output, policy.keepattributes, error)) {
             source.close(outcome.result);
-            return failed("cannot create a temporary file beside " + job.output, error);
+            return failed(Message::cannotcreatetemp, job.output, error);
         }
         target = temp.name();
     }
@@ -117,6 +162,9 @@ Outcome runjob(const Job& job, const Policy& policy,
         outcome.written = wave::headersize + std::uint64_t{facts.datasize};
     }
     source.close(outcome.result);
+    if (tostdout && error) {
+        return finished(Status::failed, say(Message::stdoutfailed, {errortext(error)}));
+    }
     if (!outcome.result.ok()) {
         outcome.status = Status::failed;
         outcome.message = reporttext(outcome.result);
@@ -126,25 +174,25 @@ Outcome runjob(const Job& job, const Policy& policy,
         return outcome;
     }
     if (policy.durable && !flushfile(target, error)) {
-        return failed("cannot flush the new file to disk", error);
+        return finished(Status::failed, say(Message::cannotflush, {errortext(error)}));
     }
     if (policy.keepattributes && !copyattributes(job.output, target, error)) {
-        return failed("cannot give the new file the owner, permissions and attributes of " +
-                          job.output,
-                      error);
+        return failed(Message::cannotkeepattributes, job.output, error);
     }
     if (policy.keeptimes && !copytimes(job.input, target, error)) {
-        return failed("cannot set the times of " + job.output, error);
+        return failed(Message::cannotsettimes, job.output, error);
     }
     const std::string backup = policy.backup.empty() ? "" : job.output + policy.backup;
     if (!backup.empty() && !keepbackup(job.output, backup, error)) {
-        return failed("cannot keep the original as " + backup, error);
+        return failed(Message::cannotkeepbackup, backup, error);
     }
     if (policy.staged && !temp.commit(job.output, policy.durable, error)) {
         if (!backup.empty()) {
             removefile(backup); // a second name of the untouched original, made just now
         }
-        return failed("cannot replace " + job.output, error);
+        return failed(Message::cannotreplace, job.output, error);
     }
     return outcome;
 }
+
+} // namespace

@@ -28,6 +28,8 @@ struct Outcome {
     std::uint64_t written = 0; // bytes of the output written
     Result result;             // the engine's record of a failure
     std::optional<WaveFacts> facts;
+    // --check without --repair, a file refused: the facts of the read --repair would take.
+    std::optional<WaveFacts> wouldrepair;
 };
 
 struct Policy {
@@ -39,6 +41,7 @@ struct Policy {
     bool noclobber = false;      // an existing output is left alone
     bool keeptimes = false;      // the output gets the input's times
     bool splitlinks = false;     // a file with other hard links is rewritten apart from them
+    bool repair = false;         // the reader's repairs are allowed (--repair)
     std::string backup;          // the original is kept under its name plus this suffix
 };
 

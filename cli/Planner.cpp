@@ -1,8 +1,8 @@
 #include "Planner.h"
 
 #include "FileSystem.h"
+#include "Messages.h"
 #include "ReportText.h"
-#include "StringTable.h"
 #include "StringTexts.h"
 
 #include <algorithm>
@@ -37,7 +37,8 @@ void walk(const std::string& folder, const fs::path& relative, const std::string
         entries.push_back(*it);
     }
     if (error) {
-        jobs.push_back(Job{folder, "", "cannot read the folder: " + errortext(error), false, 0});
+        jobs.push_back(
+            Job{folder, "", say(Message::cannotreadfolder, {errortext(error)}), false, 0});
         return;
     }
     std::sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) {
@@ -65,15 +66,14 @@ std::vector<Job> planjobs(const Options& options) {
     for (const std::string& operand : options.operands) {
         std::error_code error;
         if (operand.empty()) {
-            jobs.push_back(Job{operand, "", stringtableentry(IDS_NEED_FILE_NAMES), false, 0});
+            jobs.push_back(Job{operand, "", tabletext(IDS_NEED_FILE_NAMES), false, 0});
         } else if (!fs::is_directory(topath(operand), error)) {
             // A missing file is left to the conversion, which reports it as the program does.
             jobs.push_back(Job{operand, nameof(topath(operand).filename()), "", false, 0});
         } else if (options.recursive) {
             walk(operand, fs::path(), batch ? filekey(options.outdir) : "", jobs);
         } else {
-            jobs.push_back(
-                Job{operand, "", "is a folder (give -r to convert the WAV files in it)", false, 0});
+            jobs.push_back(Job{operand, "", say(Message::isfolder), false, 0});
         }
     }
     std::map<std::string, std::string> seen;    // input key -> first input of that file
@@ -87,7 +87,7 @@ std::vector<Job> planjobs(const Options& options) {
         }
         auto first = seen.emplace(filekey(job.input), job.input);
         if (!first.second) {
-            job.problem = "given twice (as " + first.first->second + ")";
+            job.problem = say(Message::giventwice, {first.first->second});
             job.skip = true;
         } else if (options.mode == Mode::inplace) {
             job.output = realname(job.input);
@@ -105,10 +105,10 @@ std::vector<Job> planjobs(const Options& options) {
         auto other = outputs.find(pathkey(job.output));
         if (input != seen.end()) {
             job.problem = input->second == job.input
-                              ? "the output would be the input itself: " + job.output
-                              : "the output " + job.output + " is the input " + input->second;
+                              ? say(Message::outputisinput, {job.output})
+                              : say(Message::outputisotherinput, {job.output, input->second});
         } else if (other->second != job.input) {
-            job.problem = "same output " + job.output + " as " + other->second;
+            job.problem = say(Message::sameoutput, {job.output, other->second});
         }
     }
     return jobs;

@@ -1,25 +1,54 @@
 #include "ReportText.h"
 
+#include "Codes.h"
 #include "ErrorReport.h"
-#include "StringTable.h"
+#include "Messages.h"
+#include "SystemText.h"
+#include "WaveLayout.h"
 
 #include <algorithm>
+#include <cstring>
 #include <mutex>
 
 namespace {
 // The system-text lookups behind the report are not guaranteed to be thread-safe.
 std::mutex reportlock;
+
+// A StringLoader that gives the text in context, whatever the id.
+int loadtext(void* context, unsigned, char* buf, int size) {
+    const std::string& text = *static_cast<const std::string*>(context);
+    std::size_t length = std::min(text.size(), static_cast<std::size_t>(size - 1));
+    std::memcpy(buf, text.data(), length);
+    buf[length] = '\0';
+    return static_cast<int>(length);
+}
+
 } // namespace
 
 std::string reporttext(const Result& result) {
     char buf[reportsize];
     bool severe = false;
+    // Only --repair records this code; the program's table has no text of its own for it.
+    std::string toolarge = say(Message::datatoolarge, {std::to_string(wave::maxcanonicaldata)});
+    const bool repairtext = result.code == codes::datatoolarge;
     std::lock_guard<std::mutex> hold(reportlock);
-    return composereport(result, loadstringtable, nullptr, buf, severe) ? buf : "";
+    return composereport(result, repairtext ? loadtext : loadtabletext,
+                         repairtext ? &toolarge : nullptr, buf, severe)
+               ? buf
+               : "";
 }
 
 std::string errortext(const std::error_code& error) {
     std::lock_guard<std::mutex> hold(reportlock);
+    // The engine's maker speaks the language chosen for system texts (error_code's own does
+    // not on Windows).
+    if (error.category() == std::system_category()) {
+        if (OwnedText text =
+                formatmessagetext(formatfromsystem | formatignoreinserts, nullptr,
+                                  static_cast<std::uint32_t>(error.value()), nullptr)) {
+            return oneline(text.get());
+        }
+    }
     return oneline(error.message());
 }
 

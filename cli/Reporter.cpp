@@ -2,6 +2,7 @@
 
 #include "ConsoleIo.h"
 #include "FileSystem.h"
+#include "Messages.h"
 #include "ReportText.h"
 #include "WaveLayout.h"
 
@@ -18,30 +19,65 @@ std::string utf8text(const std::string& native) {
     return topath(native).u8string();
 }
 
+std::vector<std::string> utf8texts(const std::vector<std::string>& native) {
+    std::vector<std::string> out;
+    for (const std::string& text : native) {
+        out.push_back(utf8text(text));
+    }
+    return out;
+}
+
 std::size_t index(Status status) {
     return static_cast<std::size_t>(status);
 }
 
+// What --repair changes (or would change) to take a file, one text each.
+std::vector<std::string> repairtexts(const WaveFacts& facts) {
+    std::vector<std::string> texts;
+    if (facts.repairs.datasize) {
+        texts.push_back(say(Message::repaireddatasize, {std::to_string(facts.repairs.declaredsize),
+                                                        std::to_string(facts.datasize)}));
+    }
+    if (facts.repairs.padbytes != 0) {
+        texts.push_back(say(Message::repairedpads, {std::to_string(facts.repairs.padbytes)}));
+    }
+    if (facts.repairs.extensible) {
+        texts.push_back(say(Message::repairedextensible));
+    }
+    return texts;
+}
+
+std::string repairline(const WaveFacts& facts) {
+    std::string line;
+    for (const std::string& text : repairtexts(facts)) {
+        line += (line.empty() ? "" : say(Message::listseparator)) + text;
+    }
+    return line;
+}
+
 std::string describe(const WaveFacts& facts) {
-    std::string text =
-        (facts.formattag == wave::formatpcm ? std::string("PCM")
-                                            : "format " + std::to_string(facts.formattag)) +
-        ", " + std::to_string(facts.channels) + " channels, " + std::to_string(facts.bits) +
-        " bits, " + std::to_string(facts.rate) + " Hz, " + std::to_string(facts.samples) +
-        " samples, " + std::to_string(facts.datasize) + " data bytes; drops ";
     std::string drops;
-    auto add = [&](const std::string& piece) { drops += (drops.empty() ? "" : ", ") + piece; };
+    auto add = [&](const std::string& piece) {
+        drops += (drops.empty() ? "" : say(Message::listseparator)) + piece;
+    };
     for (const ChunkEntry& chunk : facts.dropped) {
-        add(chunk.id + " (" + std::to_string(chunk.size) + " bytes)");
+        add(say(Message::droppedchunk, {chunk.id, std::to_string(chunk.size)}));
     }
     if (facts.fmtextra != 0) {
-        add(std::to_string(facts.fmtextra) + " extra fmt bytes");
+        add(say(Message::extrafmtbytes, {std::to_string(facts.fmtextra)}));
     }
     if (facts.trailing != 0) {
-        add(std::to_string(facts.trailing) + " trailing bytes");
+        add(say(Message::trailingbytes, {std::to_string(facts.trailing)}));
     }
-    return text + (drops.empty() ? "nothing" : drops) +
-           (facts.canonical ? "; already canonical" : "");
+    std::string format = facts.formattag == wave::formatpcm
+                             ? say(Message::formatpcm)
+                             : say(Message::formatother, {std::to_string(facts.formattag)});
+    return say(Message::describe, {format, std::to_string(facts.channels),
+                                   std::to_string(facts.bits), std::to_string(facts.rate),
+                                   std::to_string(facts.samples), std::to_string(facts.datasize),
+                                   drops.empty() ? say(Message::dropsnothing) : drops}) +
+           (facts.canonical ? say(Message::alreadycanonical) : "") +
+           (facts.repairs.any() ? say(Message::willrepair, {repairline(facts)}) : "");
 }
 
 std::string formatbytes(std::uint64_t bytes) {
@@ -64,11 +100,13 @@ std::string formatbytes(std::uint64_t bytes) {
 std::string checkline(const std::string& name, const Outcome& outcome) {
     switch (outcome.status) {
     case Status::failed:
-        return name + ": fails: " + oneline(outcome.message);
+        return say(Message::failsline, {name, oneline(outcome.message)}) +
+               (outcome.wouldrepair ? say(Message::wouldrepair, {repairline(*outcome.wouldrepair)})
+                                    : "");
     case Status::skipped:
-        return name + ": skipped: " + outcome.message;
+        return say(Message::skippedline, {name, outcome.message});
     default:
-        return name + ": ok: " + describe(*outcome.facts);
+        return say(Message::okline, {name, describe(*outcome.facts)});
     }
 }
 
@@ -82,19 +120,31 @@ std::string checkjson(const std::string& name, const Outcome& outcome) {
         object["code"] = outcome.result.code;
         object["syserr"] = outcome.result.syserr;
         object["report"] = utf8text(oneline(outcome.message));
+        object["repairable"] = outcome.wouldrepair.has_value();
+        if (outcome.wouldrepair) {
+            object["repairs"] = utf8texts(repairtexts(*outcome.wouldrepair));
+        }
     } else {
         const WaveFacts& facts = *outcome.facts;
         nlohmann::ordered_json dropped = nlohmann::ordered_json::array();
         for (const ChunkEntry& chunk : facts.dropped) {
             dropped.push_back({{"id", chunk.id}, {"offset", chunk.offset}, {"size", chunk.size}});
         }
-        object = {{"file", object["file"]},       {"ok", true},
-                  {"canonical", facts.canonical}, {"format", facts.formattag},
-                  {"channels", facts.channels},   {"bits", facts.bits},
-                  {"rate", facts.rate},           {"samples", facts.samples},
-                  {"datasize", facts.datasize},   {"datastart", facts.datastart},
-                  {"filesize", facts.filesize},   {"dropped", dropped},
-                  {"fmtextra", facts.fmtextra},   {"trailing", facts.trailing}};
+        object = {{"file", object["file"]},
+                  {"ok", true},
+                  {"canonical", facts.canonical},
+                  {"format", facts.formattag},
+                  {"channels", facts.channels},
+                  {"bits", facts.bits},
+                  {"rate", facts.rate},
+                  {"samples", facts.samples},
+                  {"datasize", facts.datasize},
+                  {"datastart", facts.datastart},
+                  {"filesize", facts.filesize},
+                  {"dropped", dropped},
+                  {"fmtextra", facts.fmtextra},
+                  {"trailing", facts.trailing},
+                  {"repairs", utf8texts(repairtexts(facts))}};
     }
     return object.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
 }
@@ -132,10 +182,12 @@ void Reporter::draw() {
     lastdraw = now;
     double seconds = std::chrono::duration<double>(now - begin).count();
     std::string text =
-        files > 1 ? std::to_string(done) + "/" + std::to_string(files) + " files, " : std::string();
-    text += formatbytes(readbytes) + " of " + formatbytes(totalbytes) + ", " +
-            formatbytes(static_cast<std::uint64_t>(static_cast<double>(readbytes) / seconds)) +
-            "/s";
+        files > 1 ? say(Message::progressfiles, {std::to_string(done), std::to_string(files)})
+                  : std::string();
+    text +=
+        say(Message::progressbytes,
+            {formatbytes(readbytes), formatbytes(totalbytes),
+             formatbytes(static_cast<std::uint64_t>(static_cast<double>(readbytes) / seconds))});
     std::size_t length = text.size();
     writeerr("\r" + text + std::string(shown > length ? shown - length : 0, ' '));
     shown = length;
@@ -151,14 +203,17 @@ void Reporter::report(const Job& job, const Outcome& outcome) {
     std::lock_guard<std::mutex> hold(lock);
     ++counts[index(outcome.status)];
     ++done;
-    written += outcome.written;
+    written += outcome.status == Status::failed ? 0 : outcome.written; // a failed output is gone
     if (options.mode == Mode::check) {
         print(true, options.json ? checkjson(job.input, outcome) : checkline(job.input, outcome));
     } else if (outcome.status == Status::failed) {
-        print(false, options.mode == Mode::single ? outcome.message
-                                                  : job.input + ": " + oneline(outcome.message));
+        print(false, options.mode == Mode::single
+                         ? outcome.message
+                         : say(Message::fileline, {job.input, oneline(outcome.message)}));
     } else if (outcome.status == Status::skipped && !options.quiet) {
-        print(false, job.input + ": skipped: " + outcome.message);
+        print(false, say(Message::skippedline, {job.input, outcome.message}));
+    } else if (outcome.facts && outcome.facts->repairs.any() && !options.quiet) {
+        print(false, say(Message::repairedline, {job.input, repairline(*outcome.facts)}));
     }
     draw();
 }
@@ -166,17 +221,13 @@ void Reporter::report(const Job& job, const Outcome& outcome) {
 int Reporter::finish() {
     std::lock_guard<std::mutex> hold(lock);
     char time[32];
-    std::snprintf(time, sizeof time, "%.2f s",
+    std::snprintf(time, sizeof time, "%.2f",
                   std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count());
-    const bool check = options.mode == Mode::check;
-    auto count = [&](Status status, const char* what) {
-        return std::to_string(counts[index(status)]) + " " + what;
-    };
+    auto count = [&](Status status) { return std::to_string(counts[index(status)]); };
     std::string text =
-        "sonorm-cli: " + count(Status::converted, check ? "would convert, " : "converted, ") +
-        count(Status::failed, check ? "would fail, " : "failed, ") +
-        count(Status::skipped, "skipped, ") + count(Status::unchanged, "already canonical; ") +
-        (check ? "" : std::to_string(written) + " bytes written in ") + time;
+        say(options.mode == Mode::check ? Message::summarycheck : Message::summaryconvert,
+            {count(Status::converted), count(Status::failed), count(Status::skipped),
+             count(Status::unchanged), std::to_string(written), time});
     clearline();
     if (!options.quiet && options.mode != Mode::single) {
         print(false, text);

@@ -1,5 +1,7 @@
 #include "Runner.h"
 
+#include "Messages.h"
+
 #include <algorithm>
 #include <atomic>
 #include <condition_variable>
@@ -27,7 +29,7 @@ void runjobs(const std::vector<Job>& jobs, unsigned workers,
             return work(job);
         } catch (const std::exception& e) {
             Outcome outcome;
-            outcome.message = std::string("internal error: ") + e.what();
+            outcome.message = say(Message::internalerror, {e.what()});
             return outcome;
         }
     };

@@ -21,7 +21,7 @@ class WaveFacts : public WaveWatcher {
 public:
     // progress is told of each block of sample data the reader delivers.
     explicit WaveFacts(std::function<void(std::uint64_t)> progress);
-    void chunkread(const std::uint8_t* header) override;
+    void chunkread(const std::uint8_t* header, std::uint64_t offset) override;
     void dataread(std::uint32_t count) override;
     // The numbers, once source has opened; filesize as the file system gives it.
     void settle(const WaveSource& source, std::uint64_t filesize);
@@ -38,11 +38,11 @@ public:
     std::uint32_t fmtextra = 0; // "fmt " body bytes beyond the 16 that are kept
     std::uint64_t trailing = 0; // bytes after the chunks the reader walked, never read
     bool canonical = false;     // the file is byte for byte what a conversion would write
+    WaveRepairs repairs;        // what a conversion with repairs allowed changes
 
 private:
     std::function<void(std::uint64_t)> progress;
     std::vector<ChunkEntry> walked;
-    std::uint64_t next;
 };
 
 #endif

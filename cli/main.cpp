@@ -1,16 +1,18 @@
 // sonorm-cli: converts PCM WAV files to the canonical 44-byte-header layout. Parses the
 // command line, plans the jobs and runs them.
 #include "ConsoleIo.h"
+#include "FileList.h"
 #include "FileSystem.h"
 #include "Interrupts.h"
+#include "Messages.h"
 #include "Options.h"
 #include "Planner.h"
 #include "ReportText.h"
 #include "Reporter.h"
 #include "Runner.h"
-#include "StringTable.h"
 #include "StringTexts.h"
 #include "TempFile.h"
+#include "UserLanguage.h"
 #include "Wildcard.h"
 
 #include <exception>
@@ -22,11 +24,13 @@ namespace {
 int checksingle(const Options& options) {
     const std::vector<std::string>& names = options.operands;
     if (names.size() != 2) {
-        writeerr(usageerror("expected INPUT and OUTPUT"));
+        writeerr(usageerror(say(Message::expectedtwo)));
     } else if (names[0].empty() || names[1].empty()) {
-        writeerr(stringtableentry(IDS_NEED_FILE_NAMES) + linebreak);
+        writeerr(tabletext(IDS_NEED_FILE_NAMES) + linebreak);
     } else if (names[0] == names[1]) {
-        writeerr(stringtableentry(IDS_SAME_FILE_NAMES) + linebreak);
+        writeerr(tabletext(IDS_SAME_FILE_NAMES) + linebreak);
+    } else if (names[1] == standardstream && stdoutisterminal()) {
+        writeerr(say(Message::toolprefix, {say(Message::stdoutterminal)}) + linebreak);
     } else {
         return exitok;
     }
@@ -35,12 +39,22 @@ int checksingle(const Options& options) {
 
 int runtool(int argc, const char* const* argv) {
     consoleinit();
+    setlanguage(userlanguage());
+    usesystemtexts(currentlanguage());
     catchinterrupts(TempFile::removeall);
     Options options;
     if (int status = parseoptions(argc, argv, options); status != runoptions) {
         return status;
     }
     options.operands = expandwildcards(options.operands);
+    if (std::error_code error;
+        !options.filesfrom.empty() &&
+        !readfilelist(options.filesfrom, options.nulseparated, options.operands, error)) {
+        const std::string list =
+            options.filesfrom == standardstream ? say(Message::standardinput) : options.filesfrom;
+        writeerr(say(Message::cannotreadlist, {list, errortext(error)}) + linebreak);
+        return exitfailed;
+    }
     std::vector<Job> jobs;
     if (options.mode == Mode::single) {
         if (int status = checksingle(options); status != exitok) {
@@ -52,7 +66,7 @@ int runtool(int argc, const char* const* argv) {
         std::error_code error;
         if (options.mode == Mode::batch && !fs::is_directory(topath(options.outdir), error) &&
             !fs::create_directories(topath(options.outdir), error)) {
-            writeerr(options.outdir + ": cannot create the folder: " + errortext(error) +
+            writeerr(say(Message::cannotcreatefolder, {options.outdir, errortext(error)}) +
                      linebreak);
             return exitfailed;
         }
@@ -75,7 +89,7 @@ int main(int argc, char** argv) {
     try {
         return runtool(argc, argv);
     } catch (const std::exception& e) {
-        writeerr(std::string("sonorm-cli: ") + e.what() + linebreak);
+        writeerr(say(Message::toolprefix, {e.what()}) + linebreak);
         return exitfailed;
     }
 }

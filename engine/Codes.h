@@ -60,6 +60,9 @@ constexpr std::uint32_t readfailed = make(kindlasterror, 0x16);
 // The "fmt " record cannot be allocated (size + 8 beyond 32 bits, or memory refused); syserr is
 // the platform's out-of-memory number.
 constexpr std::uint32_t fmtnomemory = make(kindlasterror, 0x17);
+// Only when repairs are allowed: the data up to the end of the file is more than a canonical
+// header can describe (wave::maxcanonicaldata).
+constexpr std::uint32_t datatoolarge = make(kindnone, 0x19);
 
 // Writer (WaveWriter). Numbers 1 to 6 repeat the reader's; three words are even identical.
 constexpr std::uint32_t createfailed = make(kindlasterror, 0x01);

@@ -33,6 +33,11 @@ OwnedText maketextlasterr(std::uint32_t error);
 // The text of a wave-device error number for one side, else one of the three fixed texts.
 OwnedText maketextwaveerr(std::uint32_t error, WaveSide side);
 
+// From now on, system texts in English where the system has them (Windows: FormatMessageA with
+// English, else the user's language). By default, and natively always, they follow the user's
+// language (POSIX: strerror follows LC_MESSAGES). Call before any text is made.
+void systemtextsinenglish();
+
 // A new copy of text; none when memory is refused.
 OwnedText copytext(const char* text);
 

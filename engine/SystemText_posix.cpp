@@ -16,6 +16,8 @@ OwnedText formatmessagetext(std::uint32_t flags, const void*, std::uint32_t id, 
     return copytext(strerror_r(static_cast<int>(id), text, sizeof text));
 }
 
+void systemtextsinenglish() {}
+
 OwnedText maketextwaveerr(std::uint32_t, WaveSide) {
     return copytext(wavebaderrnum);
 }

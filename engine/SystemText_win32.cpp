@@ -18,14 +18,27 @@ namespace {
 // Neutral language, default sub-language: the user's default language.
 constexpr DWORD userlanguage = MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT);
 static_assert(userlanguage == 0x400, "language of system texts");
+constexpr DWORD englishlanguage = MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US);
+
+DWORD preferredlanguage = userlanguage;
 
 } // namespace
+
+void systemtextsinenglish() {
+    preferredlanguage = englishlanguage;
+}
 
 OwnedText formatmessagetext(std::uint32_t flags, const void* source, std::uint32_t id,
                             std::va_list* arguments) {
     char* system = nullptr;
-    DWORD length = FormatMessageA(flags | FORMAT_MESSAGE_ALLOCATE_BUFFER, source, id, userlanguage,
-                                  reinterpret_cast<LPSTR>(&system), 0, arguments);
+    auto format = [&](DWORD language) {
+        return FormatMessageA(flags | FORMAT_MESSAGE_ALLOCATE_BUFFER, source, id, language,
+                              reinterpret_cast<LPSTR>(&system), 0, arguments);
+    };
+    DWORD length = format(preferredlanguage);
+    if ((length == 0 || system == nullptr) && preferredlanguage != userlanguage) {
+        length = format(userlanguage); // the system has no English text of id
+    }
     if (length == 0 || system == nullptr) {
         return nullptr;
     }

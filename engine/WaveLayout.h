@@ -2,6 +2,7 @@
 #ifndef SONORM_WAVELAYOUT_H
 #define SONORM_WAVELAYOUT_H
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -34,6 +35,24 @@ constexpr std::uint32_t riffsizeextra = headersize - chunkheadersize; // 36
 constexpr std::uint16_t formatpcm = 1;
 constexpr std::uint32_t factbodysize = 4;
 
+// The largest data size a canonical header describes: its RIFF size (36 + data) is 32-bit.
+constexpr std::uint32_t maxcanonicaldata = 0xFFFFFFFF - riffsizeextra;
+// The data size that writers streaming into a pipe leave, never knowing the real one.
+constexpr std::uint32_t streameddatasize = 0xFFFFFFFF;
+
+// WAVE_FORMAT_EXTENSIBLE: the 16 PCM bytes, then the extension size, valid bits per sample,
+// channel mask and the sub-format GUID.
+constexpr std::uint16_t formatextensible = 0xFFFE;
+constexpr std::size_t extensionsizeat = 16;
+constexpr std::size_t validbitsat = 18;
+constexpr std::size_t subformatat = 24;
+constexpr std::size_t guidsize = 16;
+constexpr std::size_t extensiblebodysize = subformatat + guidsize;        // 40
+constexpr std::uint16_t extensionsize = extensiblebodysize - validbitsat; // 22, after its own field
+// KSDATAFORMAT_SUBTYPE_PCM as stored in the file.
+constexpr std::uint8_t pcmsubformat[guidsize] = {0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x10, 0x00,
+                                                 0x80, 0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
+
 constexpr char riffid[] = "RIFF";
 constexpr char waveid[] = "WAVE";
 constexpr char fmtid[] = "fmt ";
@@ -44,6 +63,14 @@ inline bool sameid(const std::uint8_t* bytes, const char* id) {
     return std::memcmp(bytes, id, idsize) == 0;
 }
 
+// Chunk ids are four printable ASCII characters; anything else is not where a header starts.
+constexpr std::uint8_t firstprintable = 0x20;
+constexpr std::uint8_t lastprintable = 0x7E;
+inline bool textid(const std::uint8_t* bytes) {
+    return std::all_of(bytes, bytes + idsize,
+                       [](std::uint8_t c) { return c >= firstprintable && c <= lastprintable; });
+}
+
 inline std::uint16_t get16(const std::uint8_t* p) {
     return static_cast<std::uint16_t>(p[0] | p[1] << 8);
 }
@@ -51,6 +78,11 @@ inline std::uint16_t get16(const std::uint8_t* p) {
 inline std::uint32_t get32(const std::uint8_t* p) {
     return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
            static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
+}
+
+inline void put16(std::uint8_t* p, std::uint16_t value) {
+    p[0] = static_cast<std::uint8_t>(value);
+    p[1] = static_cast<std::uint8_t>(value >> 8);
 }
 
 inline void put32(std::uint8_t* p, std::uint32_t value) {

@@ -34,6 +34,7 @@ void WaveSource::reset() {
     samplecount = 0;
     datastart = 0;
     atdatastart = false;
+    fixes = WaveRepairs();
 }
 
 bool WaveSource::open(Result& result, const char* name) {
@@ -64,16 +65,30 @@ bool WaveSource::walk(Result& result) {
     if (!wave::sameid(riff + wave::formtypeat, wave::waveid)) {
         return result.fail(codes::badwave);
     }
-    // Bodies are skipped by exactly their declared size: no pad byte after an odd size.
+    // Bodies are skipped by exactly their declared size: strictly, no pad byte after an odd size.
+    std::uint64_t offset = wave::riffheadersize; // of the next chunk header
+    bool odd = false;
     do {
         std::uint8_t header[wave::chunkheadersize];
         if (!readexact(header, wave::chunkheadersize)) {
             return result.fail(codes::chunkheaderfailed, filelasterror());
         }
+        // Leniently, after an odd size: writers that pad and writers that do not are told apart
+        // by where the next id is text.
+        if (odd && !wave::textid(header) && wave::textid(header + 1)) {
+            std::memmove(header, header + 1, wave::chunkheadersize - 1);
+            if (!readexact(header + wave::chunkheadersize - 1, 1)) {
+                return result.fail(codes::chunkheaderfailed, filelasterror());
+            }
+            ++fixes.padbytes;
+            ++offset;
+        }
         if (observer != nullptr) {
-            observer->chunkread(header);
+            observer->chunkread(header, offset);
         }
         std::uint32_t size = wave::get32(header + wave::chunksizeat);
+        offset += wave::chunkheadersize + std::uint64_t{size};
+        odd = lenient && size % 2 != 0;
         bool ok;
         if (wave::sameid(header, wave::fmtid)) {
             ok = readformat(result, header, size);
@@ -149,18 +164,15 @@ bool WaveSource::check(Result& result) {
     if (wave::get32(format + wave::chunksizeat) < wave::fmtbodysize) {
         return result.fail(codes::fmttooshort);
     }
+    if (lenient) {
+        takeextensible();
+    }
     const std::uint8_t* body = format + wave::chunkheadersize;
     std::uint16_t tag = wave::get16(body + wave::tagat);
     std::uint16_t channels = wave::get16(body + wave::channelsat);
     std::uint32_t rate = wave::get32(body + wave::rateat);
     std::uint16_t bits = wave::get16(body + wave::bitsat);
 
-    if (samplecount == 0) {
-        std::uint32_t samplebytes = std::uint32_t{channels} * (bits / 8u);
-        if (samplebytes != 0) {
-            samplecount = datasize / samplebytes;
-        }
-    }
     if (tag != wave::formatpcm) {
         return result.fail(codes::notpcm);
     }
@@ -173,6 +185,13 @@ bool WaveSource::check(Result& result) {
     if (rate == 0) {
         return result.fail(codes::badrate);
     }
+    const std::uint32_t frame = std::uint32_t{channels} * (bits / 8u);
+    if (lenient && !takefilelength(result, frame)) {
+        return false;
+    }
+    if (samplecount == 0) {
+        samplecount = datasize / frame;
+    }
     if (samplecount == 0) {
         return result.fail(codes::badsamplecount);
     }
@@ -181,6 +200,51 @@ bool WaveSource::check(Result& result) {
         return true;
     }
     return seek(result, static_cast<std::int64_t>(datastart), SeekOrigin::begin);
+}
+
+// The sub-format, sizes and bits of plain PCM: the record is rewritten as format 1, so the
+// checks and the writer see PCM. Any other EXTENSIBLE stays, to be refused as not PCM.
+void WaveSource::takeextensible() {
+    std::uint8_t* body = format + wave::chunkheadersize;
+    std::uint16_t channels = wave::get16(body + wave::channelsat);
+    std::uint16_t bits = wave::get16(body + wave::bitsat);
+    if (wave::get32(format + wave::chunksizeat) < wave::extensiblebodysize ||
+        wave::get16(body + wave::tagat) != wave::formatextensible ||
+        wave::get16(body + wave::extensionsizeat) < wave::extensionsize ||
+        (channels != 1 && channels != 2) || (bits != 8 && bits != 16) ||
+        wave::get16(body + wave::validbitsat) != bits ||
+        std::memcmp(body + wave::subformatat, wave::pcmsubformat, wave::guidsize) != 0) {
+        return;
+    }
+    wave::put16(body + wave::tagat, wave::formatpcm);
+    fixes.extensible = true;
+}
+
+// When the walk ended on the data chunk, a size its writer never finalised (0 with bytes
+// following, the streamed 0xFFFFFFFF, or past the end of the file) becomes the bytes up to the
+// end of the file in whole frames. Sizes a canonical header cannot describe are refused.
+bool WaveSource::takefilelength(Result& result, std::uint32_t frame) {
+    if (atdatastart) {
+        std::uint64_t end = 0;
+        if (!filesize(file, end)) {
+            return result.fail(codes::datapositionfailed, filelasterror());
+        }
+        const std::uint64_t available = end > datastart ? end - datastart : 0;
+        if ((datasize == 0 && available != 0) || datasize == wave::streameddatasize ||
+            datasize > available) {
+            const std::uint64_t whole = available - available % frame;
+            if (whole > wave::maxcanonicaldata) {
+                return result.fail(codes::datatoolarge);
+            }
+            fixes.datasize = true;
+            fixes.declaredsize = datasize;
+            datasize = static_cast<std::uint32_t>(whole);
+        }
+    }
+    if (datasize > wave::maxcanonicaldata) {
+        return result.fail(codes::datatoolarge);
+    }
+    return true;
 }
 
 bool WaveSource::read(Result& result, void* buffer, std::uint32_t count) {

@@ -14,10 +14,19 @@
 class WaveWatcher {
 public:
     virtual ~WaveWatcher() = default;
-    // An 8-byte chunk header, in file order; the next header follows its declared body size.
-    virtual void chunkread(const std::uint8_t* header) = 0;
+    // An 8-byte chunk header at offset, in file order.
+    virtual void chunkread(const std::uint8_t* header, std::uint64_t offset) = 0;
     // count bytes of sample data delivered by read or moved whole by move.
     virtual void dataread(std::uint32_t count) = 0;
+};
+
+// What an open with repairs allowed changed to take the file; nothing on a strict open.
+struct WaveRepairs {
+    bool datasize = false;          // the data size was taken from the end of the file
+    std::uint32_t declaredsize = 0; // with datasize: the size the file declares
+    std::uint32_t padbytes = 0;     // pad bytes skipped after odd-sized chunks
+    bool extensible = false;        // WAVE_FORMAT_EXTENSIBLE PCM taken as format 1
+    bool any() const { return datasize || padbytes != 0 || extensible; }
 };
 
 class WaveSource {
@@ -48,6 +57,13 @@ public:
     // True when name is the file this reader holds open (see filesameasopen).
     bool holds(const char* name) const;
 
+    // Opt-in leniency from the next open on (the program never allows it): a data size never
+    // finalised (0 with data following, 0xFFFFFFFF, past the end of the file) when "data" is the
+    // last chunk the walk reads, pad bytes after odd-sized chunks, and WAVE_FORMAT_EXTENSIBLE
+    // around 8/16-bit mono or stereo PCM. Everything else is refused as in a strict open.
+    void allowrepairs(bool allow) { lenient = allow; }
+    const WaveRepairs& repairs() const { return fixes; }
+
     // Reports to watcher (none: nullptr) from the next open on; the watcher outlives the reader.
     void watch(WaveWatcher* watcher) { observer = watcher; }
 
@@ -66,6 +82,8 @@ private:
     bool readfact(Result& result);
     bool takedata(Result& result, const std::uint8_t* header, std::uint32_t size);
     bool check(Result& result);
+    void takeextensible();
+    bool takefilelength(Result& result, std::uint32_t frame);
     void reset();
 
     FileHandle file;
@@ -77,6 +95,8 @@ private:
     std::uint64_t datastart; // 0: no "data" chunk seen yet
     bool atdatastart;        // the walk ended on the data start, no seek back needed
     WaveWatcher* observer = nullptr;
+    bool lenient = false;
+    WaveRepairs fixes;
 };
 
 #endif

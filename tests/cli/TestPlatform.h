@@ -1,5 +1,4 @@
-// What differs between the native and the Windows runs of the sonorm-cli tests: running the
-// tool as a process.
+// sonorm-cli run as a process through the shell (sh natively, cmd on Windows).
 #ifndef SONORM_TESTS_CLI_TESTPLATFORM_H
 #define SONORM_TESTS_CLI_TESTPLATFORM_H
 
@@ -12,8 +11,15 @@ struct ProcessResult {
     std::string err;
 };
 
-// The sonorm-cli executable beside the test executable.
+// Runs the tool with input as its standard input; stdout and stderr captured.
+ProcessResult runtool(const std::vector<std::string>& args, const std::string& input = "");
+// Makes the tools run from now on, and this process's texts (Messages.h), speak as under the
+// locale (natively LC_ALL; on Windows the user's display language decides).
+void uselocale(const char* locale);
+
+// The platform's part: the executable beside the test's, and the exit status in what
+// std::system returned.
 std::string toolpath();
-ProcessResult runtool(const std::vector<std::string>& args);
+int exitstatus(int returned);
 
 #endif

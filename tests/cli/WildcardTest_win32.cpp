@@ -1,5 +1,6 @@
-// The Windows build expands wildcard operands itself (the command prompt does not), stepping
-// double-byte file names correctly.
+// The Windows build expands wildcard operands itself (the command prompt does not), and every
+// mode keeps names whose trail bytes are 0x5C, the backslash: the walk and its mirror, the
+// temporary file and backup beside an in-place file, the check line and JSON (UTF-8).
 #include "TempDir.h"
 #include "TestPlatform.h"
 #include "WavBytes.h"
@@ -10,79 +11,29 @@
 
 using namespace wav;
 
-namespace {
-
-// "ソ" in code page 932: its trail byte is 0x5C, the backslash.
-const std::string so = "\x83\x5C";
-
-TEST(Wildcards, StarAndQuestionMarkMatchLongNamesOnly) {
+TEST(Wildcards, DoubleByteNamesInEveryMode) {
     TempDir dir;
-    std::string d = samples(100);
-    for (const char* name : {"x1.wav", "x2.WAV", "x10.wav", "y.wave", "z.txt"}) {
-        dir.write(name, decorated(d));
-    }
-    ProcessResult r = runtool({"-q", "-o", dir.path("star"), dir.path("*.wav")});
-    EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(dir.list("star"), (std::vector<std::string>{"x1.wav", "x10.wav", "x2.WAV"}));
-
-    r = runtool({"-q", "-o", dir.path("one"), dir.path("x?.wav")});
-    EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(dir.list("one"), (std::vector<std::string>{"x1.wav", "x2.WAV"}));
-    EXPECT_EQ(readfile(dir.path("one\\x1.wav")), canonical(d));
-
-    // A pattern without a match stays as it is and fails as a missing file.
-    r = runtool({"-q", "-o", dir.path("none"), dir.path("nothing*.wav")});
-    EXPECT_EQ(r.status, 1);
-    EXPECT_NE(r.err.find("[1,5,1,"), std::string::npos) << r.err;
-}
-
-TEST(Wildcards, DoubleByteNamesKeepTheirTrailBytes) {
-    TempDir dir;
-    std::string d = samples(100);
-    dir.folder(so);
-    dir.write(so + "\\" + so + ".wav", decorated(d));
-    ProcessResult r = runtool({"-q", "-o", dir.path("out"), dir.path(so + "\\*.wav")});
-    EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(readfile(dir.path("out\\" + so + ".wav")), canonical(d));
-
-    // The single-file form with a wildcard that names exactly one input.
-    r = runtool({dir.path(so + "\\*.wav"), dir.path("single.wav")});
-    EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(readfile(dir.path("single.wav")), canonical(d));
-}
-
-} // namespace
-
-namespace {
-
-// Names whose second bytes are 0x5C go through every mode whole: the walk and its mirror, the
-// temporary file and backup beside an in-place file, the check line (code page 932) and JSON
-// (UTF-8).
-TEST(DoubleByteNames, EveryModeKeepsThem) {
-    TempDir dir;
-    const std::string hyou = "\x95\x5C"; // 表, second byte 0x5C too
-    const std::string name = so + hyou + ".wav";
-    std::string d = samples(100);
+    const std::string so = "\x83\x5C", hyou = "\x95\x5C"; // ソ and 表 in code page 932
+    const std::string d = samples(100), name = so + hyou + ".wav";
     dir.folder(so);
     std::string file = dir.write(so + "\\" + name, decorated(d));
-
-    ProcessResult r = runtool({"-q", "-r", "-o", dir.path("out"), dir.path(so)});
-    EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(readfile(dir.path("out\\" + name)), canonical(d));
-
-    r = runtool({"--check", "--json", file});
-    EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_NE(r.out.find("\xE3\x82\xBD\xE8\xA1\xA8.wav\",\"ok\":true"), std::string::npos)
-        << r.out << r.err;
-
-    r = runtool({"-q", "--in-place", "--backup", ".orig", file});
-    EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(readfile(file), canonical(d));
-    EXPECT_EQ(readfile(file + ".orig"), decorated(d));
-    // Every file of the folder, through the tool's own expansion: no temporary file is left.
-    r = runtool({"-q", "--check", dir.path(so + "\\*")});
-    EXPECT_EQ(r.out.rfind(file + ": ok: ", 0), 0u) << r.out;
-    EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 2) << r.out;
+    for (const char* other : {"x1.wav", "x2.WAV", "x10.wav", "y.wave", "z.txt"}) {
+        dir.write(so + "\\" + other, decorated(d));
+    }
+    EXPECT_EQ(runtool({"-q", "-o", dir.path("star"), dir.path(so + "\\*.wav")}).status, 0);
+    EXPECT_EQ(dir.list("star").size(), 4u);
+    EXPECT_EQ(runtool({"-q", "-o", dir.path("one"), dir.path(so + "\\x?.wav")}).status, 0);
+    EXPECT_EQ(dir.list("one"), (std::vector<std::string>{"x1.wav", "x2.WAV"}));
+    EXPECT_EQ(runtool({"-q", "-o", dir.path("no"), dir.path("nothing*.wav")}).status, 1);
+    EXPECT_EQ(runtool({dir.path(so + "\\" + so + "*.wav"), dir.path("single.wav")}).status, 0);
+    EXPECT_EQ(readfile(dir.path("single.wav")) + readfile(dir.path("star\\" + name)),
+              canonical(d) + canonical(d));
+    EXPECT_EQ(runtool({"-q", "-r", "-o", dir.path("tree"), dir.path(so)}).status, 0);
+    EXPECT_EQ(readfile(dir.path("tree\\" + name)), canonical(d));
+    ProcessResult r = runtool({"--check", "--json", file});
+    EXPECT_NE(r.out.find("\xE3\x82\xBD\xE8\xA1\xA8.wav\",\"ok\":true"), std::string::npos) << r.out;
+    EXPECT_EQ(runtool({"-q", "--in-place", "--backup", ".orig", file}).status, 0);
+    EXPECT_EQ(readfile(file) + readfile(file + ".orig"), canonical(d) + decorated(d));
+    r = runtool({"-q", "--check", dir.path(so + "\\*")}); // no temporary file is left
+    EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 7) << r.out;
 }
-
-} // namespace

@@ -1,0 +1,72 @@
+#include "Messages.h"
+
+#include "ConsoleIo.h"
+#include "StringTable.h"
+#include "StringTexts.h"
+
+#include <algorithm>
+#include <cstddef>
+#include <cstring>
+
+namespace {
+
+struct MessageText {
+    const char* english;
+    const char* japanese;
+};
+
+constexpr MessageText messagetexts[] = {
+#define SONORM_MESSAGE(name, english, japanese) {english, japanese},
+#include "Messages.def"
+#undef SONORM_MESSAGE
+};
+
+Language language = Language::english;
+
+} // namespace
+
+void setlanguage(Language chosen) {
+    language = chosen;
+}
+
+Language currentlanguage() {
+    return language;
+}
+
+std::string say(Message message, const std::vector<std::string>& arguments) {
+    const MessageText& texts = messagetexts[static_cast<std::size_t>(message)];
+    const std::string pattern =
+        language == Language::japanese ? fromutf8(texts.japanese) : texts.english;
+    std::string text;
+    for (std::size_t i = 0; i < pattern.size(); ++i) {
+        std::size_t argument = i + 1 < pattern.size() && pattern[i] == '%'
+                                   ? static_cast<std::size_t>(pattern[i + 1] - '1')
+                                   : arguments.size();
+        if (argument < arguments.size()) {
+            text += arguments[argument];
+            ++i;
+        } else {
+            text += pattern[i];
+        }
+    }
+    return text;
+}
+
+std::string tabletext(unsigned id) {
+    if (language == Language::japanese) {
+        return stringtableentry(id);
+    }
+    const char* english = englishtext(id);
+    return english != nullptr ? english : "";
+}
+
+int loadtabletext(void* context, unsigned id, char* buf, int size) {
+    if (language == Language::japanese) {
+        return loadstringtable(context, id, buf, size);
+    }
+    const std::string text = tabletext(id);
+    std::size_t length = std::min(text.size(), static_cast<std::size_t>(size) - 1);
+    std::memcpy(buf, text.data(), length);
+    buf[length] = '\0';
+    return static_cast<int>(length);
+}
