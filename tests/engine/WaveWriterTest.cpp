@@ -24,7 +24,7 @@ protected:
 
 struct Counter : WaveWatcher {
     std::uint64_t bytes = 0;
-    void chunkread(const std::uint8_t*) override {}
+    void chunkread(const std::uint8_t*, std::uint64_t) override {}
     void dataread(std::uint32_t count) override { bytes += count; }
 };
 
