@@ -9,6 +9,7 @@
 #include "StringTexts.h"
 #include "TempDir.h"
 #include "TestPlatform.h"
+#include "Version.h"
 #include "WavBytes.h"
 
 #include <gtest/gtest.h>
@@ -100,6 +101,9 @@ TEST_F(Contract, RefusalsChangeNothing) {
         {{"--files-from", "-", in, o}, 2, use(M::filesfromneedsmode)},
         {{"-o", o}, 2, use(M::noinputs)},
         {{"--bogus", in, o}, 2, use(M::unexpectedargument, {"--bogus"})},
+        {{"-o", o, "-j", "x", in},
+         2,
+         say(M::toolprefix, {"--jobs: " + say(M::needwholenumber, {"x"})})},
         {{"-o", o, "-j", "0", in},
          2,
          say(M::toolprefix, {"--jobs: " + say(M::needwholenumber, {"0"})})},
@@ -227,7 +231,7 @@ TEST_F(Contract, InPlaceKeepsBackupsAndNeverReplacesAFile) {
 TEST_F(Contract, CheckDescribesFilesAndWritesNothing) {
     std::string c = dir.write("c.wav", canonical(d) + "garbage!");
     std::string odd =
-        dir.write("o.wav", riffwave(pcmfmt() + chunk("a \x01\\", "") + chunk("data", d)));
+        dir.write("o.wav", riffwave(pcmfmt() + chunk("~ \x01\\", "") + chunk("data", d)));
     const auto before = snapshot(dir);
     ProcessResult r = runtool({"-q", "--check", in, c, odd, riff});
     auto ok = [&](const std::string& name, const std::string& drops) {
@@ -239,7 +243,7 @@ TEST_F(Contract, CheckDescribesFilesAndWritesNothing) {
                                               say(M::droppedchunk, {"fact", "4"}) + comma +
                                               say(M::extrafmtbytes, {"2"})),
                                    ok(c, say(M::trailingbytes, {"8"})),
-                                   ok(odd, say(M::droppedchunk, {"a \\x01\\x5C", "0"})),
+                                   ok(odd, say(M::droppedchunk, {"~ \\x01\\x5C", "0"})),
                                    say(M::failsline, {riff, riffreport()})}));
     EXPECT_EQ(r.status, 1);
     Lines got = lines(runtool({"--check", "--json", "-j", "2", in, riff}).out);
@@ -295,6 +299,7 @@ TEST_F(Contract, LanguagesAndManPage) {
         EXPECT_NE(help.find(say(M::labelusage) + ": sonorm-cli [" + say(M::labeloptions) + "]"),
                   std::string::npos);
         EXPECT_NE(help.find(linebreak + say(M::labelpositionals) + ":"), std::string::npos);
+        EXPECT_NE(help.find(linebreak + say(M::groupoptions) + ":"), std::string::npos);
         EXPECT_EQ(lines(runtool({"-j", "0", in, dir.path("o")}).err)[0],
                   say(M::toolprefix, {"--jobs: " + say(M::needwholenumber, {"0"})}));
     }
@@ -304,6 +309,8 @@ TEST_F(Contract, LanguagesAndManPage) {
     std::string man =
         readfile(nameof(topath(toolpath()).parent_path().parent_path() / "cli/sonorm-cli.1"));
     EXPECT_NE(man.find("LC_ALL, LC_MESSAGES and LANG"), std::string::npos);
+    EXPECT_EQ(runtool({"--version"}).out,
+              "Sonorm version 1.01\n" SONORM_LEGAL + std::string(linebreak));
     EXPECT_EQ(help.find("Excludes"), std::string::npos);
     const std::vector<Lines> rows = {
 #define SONORM_OPTION(names, value, text, japanese) {names, value, text, japanese},
