@@ -302,6 +302,9 @@ TEST_F(Contract, LanguagesAndManPage) {
         EXPECT_NE(help.find(linebreak + say(M::groupoptions) + ":"), std::string::npos);
         EXPECT_EQ(lines(runtool({"-j", "0", in, dir.path("o")}).err)[0],
                   say(M::toolprefix, {"--jobs: " + say(M::needwholenumber, {"0"})}));
+        // Only "%" and a digit are a placeholder: a digit after any other character stays.
+        EXPECT_TRUE(japanese || say(M::needwholenumber, {"0"}) ==
+                                    "needs a whole number of at least 1, not '0'");
     }
     // The option table: in --help with its value name only (the rules speak when broken), and
     // in the man page.
