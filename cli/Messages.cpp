@@ -4,9 +4,7 @@
 #include "StringTable.h"
 #include "StringTexts.h"
 
-#include <algorithm>
 #include <cstddef>
-#include <cstring>
 
 namespace {
 
@@ -64,9 +62,5 @@ int loadtabletext(void* context, unsigned id, char* buf, int size) {
     if (language == Language::japanese) {
         return loadstringtable(context, id, buf, size);
     }
-    const std::string text = tabletext(id);
-    std::size_t length = std::min(text.size(), static_cast<std::size_t>(size) - 1);
-    std::memcpy(buf, text.data(), length);
-    buf[length] = '\0';
-    return static_cast<int>(length);
+    return putstringtable(englishtext(id), buf, size);
 }

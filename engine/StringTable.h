@@ -9,6 +9,10 @@
 // fit; the length copied, 0 when there is no such string. context is unused.
 int loadstringtable(void* context, unsigned id, char* buf, int size);
 
+// text (nullptr: none) into buf as loadstringtable gives it: cut to size - 1 bytes, terminated;
+// the length copied, 0 when buf cannot hold anything.
+int putstringtable(const char* text, char* buf, int size);
+
 // The whole text of string id; empty when there is none.
 std::string stringtableentry(unsigned id);
 

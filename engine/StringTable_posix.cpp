@@ -2,20 +2,8 @@
 
 #include "StringTexts.h"
 
-#include <cstring>
-
 int loadstringtable(void*, unsigned id, char* buf, int size) {
-    const char* text = stringtext(id);
-    if (buf == nullptr || size <= 0) {
-        return 0;
-    }
-    std::size_t length = text == nullptr ? 0 : std::strlen(text);
-    if (length > static_cast<std::size_t>(size) - 1) {
-        length = static_cast<std::size_t>(size) - 1;
-    }
-    std::memcpy(buf, text == nullptr ? "" : text, length);
-    buf[length] = '\0';
-    return static_cast<int>(length);
+    return putstringtable(stringtext(id), buf, size);
 }
 
 std::string stringtableentry(unsigned id) {
