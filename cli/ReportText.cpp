@@ -3,11 +3,11 @@
 #include "Codes.h"
 #include "ErrorReport.h"
 #include "Messages.h"
+#include "StringTable.h"
 #include "SystemText.h"
 #include "WaveLayout.h"
 
 #include <algorithm>
-#include <cstring>
 #include <mutex>
 
 namespace {
@@ -16,11 +16,7 @@ std::mutex reportlock;
 
 // A StringLoader that gives the text in context, whatever the id.
 int loadtext(void* context, unsigned, char* buf, int size) {
-    const std::string& text = *static_cast<const std::string*>(context);
-    std::size_t length = std::min(text.size(), static_cast<std::size_t>(size - 1));
-    std::memcpy(buf, text.data(), length);
-    buf[length] = '\0';
-    return static_cast<int>(length);
+    return putstringtable(static_cast<const std::string*>(context)->c_str(), buf, size);
 }
 
 } // namespace
@@ -29,8 +25,9 @@ std::string reporttext(const Result& result) {
     char buf[reportsize];
     bool severe = false;
     // Only --repair records this code; the program's table has no text of its own for it.
-    std::string toolarge = say(Message::datatoolarge, {std::to_string(wave::maxcanonicaldata)});
     const bool repairtext = result.code == codes::datatoolarge;
+    std::string toolarge =
+        repairtext ? say(Message::datatoolarge, {std::to_string(wave::maxcanonicaldata)}) : "";
     std::lock_guard<std::mutex> hold(reportlock);
     return composereport(result, repairtext ? loadtext : loadtabletext,
                          repairtext ? &toolarge : nullptr, buf, severe)
