@@ -2,8 +2,7 @@
 
 #include <new>
 
-// Forwards to the ordinary operator new[], so what it hands out is released by the ordinary
-// delete[] (and the sanitizer sees matching pairs).
+// Forwards to the ordinary new[] so the sanitizer sees pairs matching the ordinary delete[].
 void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
     if (size >= AllocationLimit::limit) {
         ++AllocationLimit::refusals;
@@ -16,8 +15,7 @@ void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
     }
 }
 
-// Under AddressSanitizer a refused allocation then gives the nothrow new a null pointer, as the
-// program sees it without the sanitizer, instead of ending the test process.
+// Under AddressSanitizer a refusal returns null, as without it, instead of ending the process.
 extern "C" const char* __asan_default_options() {
     return "allocator_may_return_null=1";
 }

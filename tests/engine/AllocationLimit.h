@@ -1,5 +1,4 @@
-// Test-only stand-in for exhausted memory: while an AllocationLimit lives, every nothrow array
-// allocation of at least its size is refused (the test binary replaces that operator new[]).
+// While one lives, nothrow new[] of at least its size is refused (this binary replaces it).
 #ifndef SONORM_TESTS_ALLOCATIONLIMIT_H
 #define SONORM_TESTS_ALLOCATIONLIMIT_H
 

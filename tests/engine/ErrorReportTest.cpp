@@ -19,8 +19,7 @@ std::string repeat(const std::string& text, std::size_t count) {
     return repeated;
 }
 
-// The string table as the programs show it; with a context, two-byte characters that fill the
-// buffer and more.
+// The string table; with a context, two-byte characters overfilling the buffer.
 int load(void* context, unsigned id, char* buf, int size) {
     std::string text = context ? repeat(platform::twobytechar, size) : platform::stringtable(id);
     text.resize(std::min(text.size(), static_cast<std::size_t>(size) - 1));
@@ -30,10 +29,8 @@ int load(void* context, unsigned id, char* buf, int size) {
 
 } // namespace
 
-// The string of the whole code word (the same number under another facility or kind is the
-// rare error), then the suffix; for the rare error of a platform or device kind the system's
-// text for the number instead, set off from the suffix by one blank. Only content checks of
-// the input are no severe failure.
+// Text of the whole code word (else the rare error), then the suffix; platform and device
+// kinds show the system's text and a blank. Only input content checks are not severe.
 TEST(ErrorReportTest, TextOfTheCodeThenSuffix) {
     const std::string rare = platform::stringtable(IDS_RARE_ERROR);
     const std::uint32_t missing = platform::missingfile, notext = platform::notextnumber;
@@ -70,8 +67,7 @@ TEST(ErrorReportTest, TextOfTheCodeThenSuffix) {
     }
 }
 
-// A text too long for the buffer is cut after its last whole character that fits; the suffix
-// (at most 31 bytes) always stays, and nothing is written beyond the buffer.
+// Cut after the last whole character that fits; the suffix (31 bytes at most) stays.
 TEST(ErrorReportTest, OverlongTextKeepsTheSuffix) {
     const std::string ch = platform::twobytechar, suffix = "[255,65535,255,4294967295]";
     char buf[reportsize + 1];

@@ -21,7 +21,7 @@ struct RepairCase {
     WaveRepairs repairs = {};
 };
 
-// EXTENSIBLE "fmt " chunk at 48 kHz: extension size, valid bits, channel mask, sub-format GUID.
+// EXTENSIBLE "fmt " at 48 kHz: extension size, valid bits, mask, sub-format GUID.
 std::string extensible(std::uint16_t channels, std::uint16_t bits, std::uint16_t valid,
                        char guid0 = 1, std::uint16_t extension = 22) {
     auto align = static_cast<std::uint16_t>(channels * (bits / 8));

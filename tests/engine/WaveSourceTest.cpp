@@ -23,8 +23,7 @@ class WaveSourceTest : public ::testing::Test {
 protected:
     TempDir dir;
     std::string small = dir.write("small.wav", riffwave(pcmfmt(1, 8) + chunk("data", "abcd")));
-    // Opens file and checks what holds for every outcome: a failure leaves the reader closed
-    // with the number that belongs to its code (not one an earlier failure left), a success
+    // Every outcome: a failure closes with its own code's number (not a stale one); a success
     // stands at the data start.
     Result open(WaveSource& source, const std::string& file) {
         Result result;
@@ -43,8 +42,8 @@ protected:
 
 } // namespace
 
-// The walk skips bodies by their declared size (no pad byte), takes the later of two chunks
-// and stops at "data" once "fmt " is known; the checks come in this order.
+// Bodies skipped by declared size (no pad), the later of two chunks wins, stop at "data" once
+// "fmt " is known; checks in this order. Pad bytes and data before fmt: WaveRepairTest.
 TEST_F(WaveSourceTest, OpenWalksAndChecks) {
     const std::string f = pcmfmt(2, 16), d = chunk("data", samples(1000)); // 250 samples
     auto fmt = [](const std::string& body) { return chunk("fmt ", body); };
@@ -59,8 +58,6 @@ TEST_F(WaveSourceTest, OpenWalksAndChecks) {
         {"two fmt, good then bad", riffwave(pcmfmt(1, 8) + pcmfmt(3) + d), codes::badchannels},
         {"fact of 8 bytes skipped", riffwave(f + chunk("fact", le32(7) + le32(7)) + d), 0, 250,
          1000, 60},
-        {"fact of 0: count derived", riffwave(f + fact(0) + d), 0, 250, 1000, 56},
-        {"fact taken", riffwave(f + fact(77) + d), 0, 77, 1000, 56},
         {"fact after data never read", riffwave(f + d + fact(5)), 0, 250, 1000, 44},
         {"fact with empty data", riffwave(f + fact(5) + chunk("data", "")), 0, 5, 0, 56},
         {"3 bytes of 16-bit mono", riffwave(pcmfmt(1) + chunk("data", "abc")), 0, 1, 3, 44},
@@ -69,7 +66,6 @@ TEST_F(WaveSourceTest, OpenWalksAndChecks) {
          riffwave(fmt(fmtbody(1, 1, 8000, 0, 0, 8, std::string(24, 'x'))) + d), 0, 1000, 1000, 68},
         {"tag checked first", riffwave(fmt(fmtbody(0xFFFE, 0, 0, 0, 0, 0)) + d), codes::notpcm},
         {"0 channels", riffwave(fmt(fmtbody(1, 0, 8000, 1, 2, 16)) + d), codes::badchannels},
-        {"3 channels", riffwave(pcmfmt(3) + d), codes::badchannels},
         {"12 bits", riffwave(pcmfmt(1, 12) + d), codes::badbits},
         {"rate 0", riffwave(pcmfmt(2, 16, 0) + d), codes::badrate},
         {"fmt of 14 bytes", riffwave(fmt(std::string(14, '\x01')) + d), codes::fmttooshort},
@@ -79,11 +75,7 @@ TEST_F(WaveSourceTest, OpenWalksAndChecks) {
         {"fact beyond the end", riffwave(f + header("fact", 4) + "ab"), codes::factreadfailed},
         {"end before data", riffwave(f + chunk("LIST", "INFO")), codes::chunkheaderfailed},
         {"data beyond the end", riffwave(f + header("data", 5000) + "ab"), 0, 1250, 5000, 44},
-        {"data beyond the end, fmt after", riffwave(header("data", 5000) + f),
-         codes::chunkheaderfailed},
         {"odd chunk, no pad byte", riffwave(chunk("JUNK", "abc") + f + d), 0, 250, 1000, 55},
-        {"odd chunk, pad byte", riffwave(chunk("JUNK", "abc") + '\0' + f + d),
-         codes::chunkheaderfailed},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -101,10 +93,8 @@ TEST_F(WaveSourceTest, OpenWalksAndChecks) {
     }
 }
 
-// A "fmt " body longer than the rest of the file is found out before its allocation, from 64 KiB
-// up (one that just reaches the end is read); a record that would not fit 32 bits is refused; a
-// start of the data beyond the 32-bit seek range cannot be reached. Files of more than 4 GiB are
-// sparse.
+// From 64 KiB a "fmt " body past the end is refused before allocating; a record over 32 bits is
+// refused; a data start past the 32-bit seek range is unreachable. Sparse files over 4 GiB.
 TEST_F(WaveSourceTest, LargeSizes) {
     constexpr std::uint64_t gib4 = 0x100000000;
     auto huge = [&](std::uint32_t size) {
@@ -143,7 +133,7 @@ TEST_F(WaveSourceTest, LargeSizes) {
     }
 }
 
-// A reader opened again must not keep the fields of the earlier file; one that is open refuses.
+// Reopening keeps no field of the earlier file; an open reader refuses.
 TEST_F(WaveSourceTest, OpenAgain) {
     std::string fact9 =
         dir.write("fact9.wav", riffwave(pcmfmt(1, 8) + fact(9) + chunk("data", "")));

@@ -1,6 +1,4 @@
-// Conversions that fail where only POSIX lets a test make them fail: the kernel's file-to-file
-// move (copy_file_range) and close, which this test binary replaces, the file size limit, a
-// failing read, an input that cannot seek.
+// Failures only POSIX lets a test provoke: copy_file_range and close replaced, file size limit.
 #include "Codes.h"
 #include "Result.h"
 #include "TempDir.h"
@@ -25,9 +23,8 @@ namespace {
 
 constexpr std::uint32_t mib = 1024 * 1024;
 
-// While active, each move call moves at most cap bytes (0: no cap), the call numbered failat
-// (from 1) fails with error, and with pretend the calls before it claim what they were asked
-// without moving anything; asked holds the byte counts asked for, call by call.
+// While active: at most cap bytes a call (0: no cap), call failat (from 1) fails with error,
+// with pretend earlier calls claim success moving nothing; asked records each call's length.
 struct Script {
     std::uint32_t cap;
     unsigned failat;
@@ -55,8 +52,7 @@ extern "C" ssize_t copy_file_range(int in, off64_t* inoffset, int out, off64_t* 
     return ::syscall(SYS_copy_file_range, in, inoffset, out, outoffset, length, flags);
 }
 
-// With failclose, the next close closes the file and then reports EIO, as a delayed write
-// error does.
+// failclose: the next close closes, then reports EIO like a delayed write error.
 extern "C" int close(int fd) {
     int closed = static_cast<int>(::syscall(SYS_close, fd));
     if (closed == 0 && failclose) {
@@ -67,10 +63,8 @@ extern "C" int close(int fd) {
     return closed;
 }
 
-// Each block is first moved inside the kernel. A block it does not move whole - refused, or a
-// call failing midway without saying which side failed - is taken back and goes through read
-// and write, as does the rest of the file: same blocks, same output, and the code of the side
-// that really fails (here the short input). A take-back that cannot move the input back fails.
+// A block the kernel does not move whole is taken back and read/written, as is the rest; the
+// side that really fails reports (the short input). A take-back that cannot seek fails.
 TEST(WaveWriterPosixTest, BlocksTheKernelDoesNotMoveGoThroughTheBuffer) {
     TempDir dir;
     const std::string data = samples(15 * mib, 3), full = riffwave(pcmfmt() + chunk("data", data));
@@ -78,10 +72,9 @@ TEST(WaveWriterPosixTest, BlocksTheKernelDoesNotMoveGoThroughTheBuffer) {
         riffwave(pcmfmt() + header("data", 15 * mib) + data.substr(0, 12 * mib));
     const std::string whole = canonical(data), none = canonical("", pcmbody(), 15 * mib),
                       first = canonical(data.substr(0, 10 * mib), pcmbody(), 15 * mib);
-    // With a cap of 1 MiB a call is asked for 10, 9 ... 1 MiB of the first block, then 5, 4, 3.
-    std::vector<std::uint32_t> capped = {5 * mib, 4 * mib, 3 * mib};
-    for (std::uint32_t left = 1; left <= 10; ++left) {
-        capped.insert(capped.begin(), left * mib);
+    std::vector<std::uint32_t> capped; // capped at 1 MiB: 10, 9 ... 1, then 5, 4, 3 MiB
+    for (std::uint32_t left : {10, 9, 8, 7, 6, 5, 4, 3, 2, 1, 5, 4, 3}) {
+        capped.push_back(left * mib);
     }
     struct Case {
         Script script;
@@ -115,9 +108,8 @@ TEST(WaveWriterPosixTest, BlocksTheKernelDoesNotMoveGoThroughTheBuffer) {
     }
 }
 
-// Each failing write step records its own code and the platform's number; the output keeps
-// what was written, and a piece written in part is continued before the failure counts. So do
-// a failing close of the output, a read the platform refuses and a seek it refuses.
+// Each failing write step has its own code; the output keeps what was written (a partial piece
+// is continued first). Likewise a failing close, read and seek.
 TEST(WaveWriterPosixTest, FailingWritesReadsAndSeeks) {
     TempDir dir;
     const std::string body = pcmbody(1, 8, 8000), data = samples(100);
@@ -147,7 +139,7 @@ TEST(WaveWriterPosixTest, FailingWritesReadsAndSeeks) {
     EXPECT_EQ(closing.code, codes::outclosefailed);
     EXPECT_EQ(closing.syserr, 0u + EIO);
     EXPECT_EQ(readfile(dir.path("closing.wav")), whole);
-    // Offset 0 of this process's memory is never mapped.
+    // Offset 0 of this process's memory is never mapped: the read fails.
     Result unreadable = convert("/proc/self/mem", dir.path("mem.wav"));
     EXPECT_EQ(unreadable.code, codes::riffreadfailed);
     EXPECT_EQ(unreadable.syserr, 0u + EIO);
