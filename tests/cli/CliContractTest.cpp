@@ -296,6 +296,16 @@ TEST_F(Contract, LanguagesAndManPage) {
         readfile(nameof(topath(toolpath()).parent_path().parent_path() / "cli/sonorm-cli.1"));
     EXPECT_NE(man.find("LC_ALL, LC_MESSAGES and LANG"), std::string::npos);
     EXPECT_NE(man.find("\\-\\-split\\-links"), std::string::npos);
+    const std::vector<const char*> rows = {
+#define SONORM_OPTION(names, value, text, japanese) names,
+#include "Options.def"
+#undef SONORM_OPTION
+    };
+    std::size_t entries = 0;
+    for (std::size_t at = 0; (at = man.find(".TP\n", at)) != std::string::npos; at += 4) {
+        ++entries;
+    }
+    EXPECT_EQ(entries, rows.size()); // no row of the table lost on its way
     EXPECT_EQ(runtool({"--version"}).out,
               "Sonorm version 1.01\n" SONORM_LEGAL + std::string(linebreak));
 }
