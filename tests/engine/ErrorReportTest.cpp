@@ -47,7 +47,6 @@ TEST(ErrorReportTest, TextOfTheCodeThenSuffix) {
         {Result(), "", false},
         {Result{codes::badriff}, idtext(IDS_BAD_RIFF) + "[1,7,0,0]", false},
         {Result{codes::createfailed, 5}, idtext(IDS_NOT_OPENED) + "[1,1,1,5]", true},
-        {Result{codes::readnotopen}, rare + "[1,21,0,0]", true},
         {Result{0x00020007}, rare + "[2,7,0,0]", true},
         {Result{0x00010003}, rare + "[1,3,0,0]", true},
         {Result{codes::openfailed, missing},
