@@ -147,12 +147,13 @@ TEST_F(WaveSourceTest, OpenWalksAndChecks) {
 }
 
 // From 64 KiB a "fmt " body past the end is refused before allocating; a record over 32 bits is
-// refused; a data start past the 32-bit seek range is unreachable. Sparse files over 4 GiB.
+// refused; a data start past the 32-bit seek range is unreachable. Sparse files of 4 GiB.
 TEST_F(WaveSourceTest, LargeSizes) {
     constexpr std::uint64_t gib4 = 0x100000000;
     auto huge = [&](std::uint32_t size) {
         return dir.writesparse("huge" + std::to_string(size),
-                               {{0, riffwave(header("fmt ", size))}, {gib4 + 63, "x"}});
+                               {{0, riffwave(header("fmt ", size))},
+                                {std::uint64_t{size} + 19, "x"}}); // body to the end
     };
     auto farstart = [&](std::uint32_t junk) {
         std::string head = riffwave(pcmfmt(1, 8) + header("JUNK", junk));
@@ -165,8 +166,6 @@ TEST_F(WaveSourceTest, LargeSizes) {
         std::uint32_t code;
         std::size_t refusals;
     } cases[] = {
-        {dir.write("end.wav", riffwave(header("fmt ", 0x10001) + samples(0x10001))),
-         codes::fmtnomemory, 1},
         {dir.write("64k.wav", riffwave(header("fmt ", 0x10000))), codes::fmtnomemory, 1},
         {dir.write("64k1.wav", riffwave(header("fmt ", 0x10001))), codes::fmtreadfailed, 0},
         {huge(0xFFFFFFF7), codes::fmtnomemory, 1},
