@@ -191,49 +191,43 @@ TEST_F(Contract, BatchGoesOnAfterFailuresAndNeverReplacesAFile) {
     EXPECT_EQ(dir.list("tree/o"), Lines{"sub"});
 }
 
-// In place: rewritten with the times kept, the original kept as backup, a canonical file left
-// alone, a failing file untouched; a backup never replaces a file of that name.
-TEST_F(Contract, InPlaceKeepsBackupsAndNeverReplacesAFile) {
-    std::string done = dir.write("done.wav", canonical(d)), b = dir.write("b.wav", good);
-    std::string taken = dir.write("b.wav.orig", "the user's own");
-    backdate(in);
-    backdate(done);
-    Lines got =
-        lines(runtool({"--in-place", "--backup", ".orig", "--keep-times", in, done, cut, b}).err);
-    ASSERT_EQ(got.size(), 3u);
-    EXPECT_EQ(got[0].rfind(cut + ": ", 0) +
-                  got[1].rfind(say(M::fileline, {b, say(M::cannotkeepbackup, {taken, ""})}), 0),
-              0u);
-    EXPECT_EQ(got[2], summary(false, 1, 2, 0, 1, size));
-    EXPECT_EQ(readfile(in) + readfile(in + ".orig"), canonical(d) + good);
-    EXPECT_EQ(modtime(in) + modtime(done), 2 * backdatedtime());
-    EXPECT_EQ(readfile(b) + readfile(taken) + readfile(cut).substr(0, 4),
-              good + "the user's ownRIFF");
-    EXPECT_EQ(dir.list(), (Lines{"b.wav", "b.wav.orig", "cut.wav", "done.wav", "in.wav",
-                                 "in.wav.orig", "r.wav"}));
-}
-
 // Each file counts once, in its own column; a file named twice (here through the list) is
 // skipped the second time, the same way in every mode. The list: one a line (a carriage
-// return dropped, empty lines ignored) or NUL-separated, from a file or standard input.
-TEST_F(Contract, FileListsAndSummaryCountEachFileOnce) {
+// return dropped, empty lines ignored) or NUL-separated, from a file or standard input. In
+// place (the last mode): rewritten with the times kept, the original kept as backup, a
+// canonical file left alone, a failing file untouched; a backup never replaces a file.
+TEST_F(Contract, EveryModeCountsEachFileOnceAndInPlaceKeepsBackups) {
     std::string c = dir.write("c.wav", canonical(d)), again = dir.path(".") + "/c.wav";
     std::string list = dir.write("list", cut + "\r\n\n" + again + "\n");
+    std::string b = dir.write("b.wav", good), taken = dir.write("b.wav.orig", "the user's own");
+    backdate(in);
+    backdate(c);
     const std::string skipped = say(M::skippedline, {again, say(M::giventwice, {c})});
     const std::vector<std::tuple<Lines, std::string, std::string>> cases = {
-        {{"-o", dir.path("out"), "--files-from", list}, "", summary(false, 1, 1, 1, 1, 2 * size)},
-        {{"--check", "-0", "--files-from", "-"}, cut + '\0' + again, summary(true, 1, 1, 1, 1)},
-        {{"--in-place", "--files-from", "-"}, cut + "\n" + again, summary(false, 1, 1, 1, 1, size)},
+        {{"-o", dir.path("out"), "--files-from", list}, "", summary(false, 2, 1, 1, 1, 3 * size)},
+        {{"--check", "-0", "--files-from", "-"}, cut + '\0' + again, summary(true, 2, 1, 1, 1)},
+        {{"--in-place", "--backup", ".orig", "--keep-times", "--files-from", "-"},
+         cut + "\n" + again,
+         summary(false, 1, 2, 1, 1, size)},
     };
+    ProcessResult r;
     for (const auto& [mode, input, counts] : cases) {
         Lines args = mode;
-        args.insert(args.end(), {in, c});
-        ProcessResult r = runtool(args, input);
+        args.insert(args.end(), {in, c, b});
+        r = runtool(args, input);
         EXPECT_EQ(r.status, 1);
         EXPECT_NE((r.err + r.out).find(skipped), std::string::npos) << r.err << r.out;
         EXPECT_EQ(lines(r.err).back(), counts) << r.err;
     }
-    ProcessResult r = runtool({"--check", "--files-from", dir.path("nolist")});
+    EXPECT_NE(r.err.find(say(M::fileline, {b, say(M::cannotkeepbackup, {taken, ""})})),
+              std::string::npos);
+    EXPECT_EQ(readfile(in) + readfile(in + ".orig"), canonical(d) + good);
+    EXPECT_EQ(modtime(in) + modtime(c), 2 * backdatedtime());
+    EXPECT_EQ(readfile(b) + readfile(taken) + readfile(cut).substr(0, 4),
+              good + "the user's ownRIFF");
+    EXPECT_EQ(dir.list(), (Lines{"b.wav", "b.wav.orig", "c.wav", "cut.wav", "in.wav", "in.wav.orig",
+                                 "list", "out", "r.wav"}));
+    r = runtool({"--check", "--files-from", dir.path("nolist")});
     EXPECT_EQ(r.err.rfind(say(M::cannotreadlist, {dir.path("nolist"), ""}), 0) + r.status, 1u);
 }
 
