@@ -1,6 +1,5 @@
-// End-to-end scenarios: the real Sonorm.exe started as its own process and operated from outside,
-// as a person would, through its windows' messages; every wait polls until a deadline. The narrow
-// literals are code page 932 (the file's exec charset), as the program's texts are.
+// End-to-end scenarios: the real Sonorm.exe operated from outside through its windows' messages;
+// every wait polls until a deadline. Narrow literals are code page 932, as the program's texts.
 #include "Registry.h"
 #include "ResourceIds.h"
 #include "Version.h"
@@ -71,14 +70,13 @@ bool gone(HWND window) {
     return waitfor([window] { return !IsWindow(window); });
 }
 
-// The test's folder, where the programs are built, joined with name.
 std::string beside(const std::string& name) {
     char path[MAX_PATH] = {};
     GetModuleFileNameA(nullptr, path, sizeof path);
     return std::string(path, std::strrchr(path, '\\') + 1) + name;
 }
 
-// A fresh folder for a scenario's files, with a separator at the end.
+// With a separator at the end.
 std::string freshfolder(const char* scenario) {
     const auto folder =
         std::filesystem::temp_directory_path() / (std::string("sonorm-") + scenario);
@@ -157,7 +155,6 @@ public:
         return exitcode();
     }
     HWND item(int id) const { return GetDlgItem(main, id); }
-    // Types both names and clicks Start.
     void convert(const std::string& input, const std::string& output) const {
         settext(item(IDC_INPUT_NAME), input);
         settext(item(IDC_OUTPUT_NAME), output);
@@ -256,7 +253,6 @@ TEST(Convert, WritesTheCanonicalFileOrShowsTheFailure) {
     writefile(dir + "表示.wav", wav::decorated(data));
     writefile(dir + "rifx.wav", "RIFX" + wav::decorated(data).substr(4));
     const std::tuple<std::string, std::string, std::string> successes[] = {
-        {dir + "in.wav", dir + "out.wav", dir + "out.wav"},
         {dir + "表示.wav", dir + "能力.wav", dir + "能力.wav"},
         {dir + "in.wav", longname + "EXTRA", longname},
     };
@@ -329,10 +325,9 @@ TEST(Close, EndsWithCodeZeroDeletingTheKeysAsked) {
                                                    {posbottomname, 330},
                                                    {posmaximizedname, 1}};
     const std::tuple<const char*, UINT, WPARAM, bool, bool> rows[] = {
-        {"", WM_SYSCOMMAND, SC_CLOSE, true, true},
         {"/deluser", WM_COMMAND, ID_EXIT, false, true},
         {"-DELINFO", WM_QUERYENDSESSION, 0, true, false},
-        {"/DelUser -delinfo", WM_COMMAND, ID_EXIT, false, false},
+        {"/DelUser -delinfo", WM_SYSCOMMAND, SC_CLOSE, false, false},
         {"/deluser=1 -delinfo=x", WM_QUERYENDSESSION, 0, true, true},
     };
     for (const auto& [args, msg, wparam, userkept, machinekept] : rows) {
