@@ -219,7 +219,8 @@ TEST_F(Contract, EveryModeCountsEachFileOnceAndInPlaceKeepsBackups) {
     EXPECT_NE(r.err.find(say(M::fileline, {b, say(M::cannotkeepbackup, {taken, ""})})),
               std::string::npos);
     EXPECT_EQ(readfile(in) + readfile(in + ".orig"), canonical(d) + good);
-    EXPECT_EQ(modtime(in) + modtime(c), 2 * backdatedtime());
+    EXPECT_EQ(std::make_pair(modtime(in), modtime(c)),
+              std::make_pair(backdatedtime(), backdatedtime()));
     EXPECT_EQ(readfile(b) + readfile(taken) + readfile(cut).substr(0, 4),
               good + "the user's ownRIFF");
     EXPECT_EQ(dir.list(), (Lines{"b.wav", "b.wav.orig", "c.wav", "cut.wav", "in.wav", "in.wav.orig",
