@@ -83,14 +83,10 @@ std::size_t temporaries(const TempDir& dir, const std::string& folder = "out") {
                          [](const std::string& name) { return name.rfind(".sonorm-", 0) == 0; });
 }
 
-// One input per kind of run, each under one fault: a signal once its temporary file is there, a
-// file-size or stack limit, a reader that comes late (SIGPIPE: and goes after one read). An
-// interrupted run ends with 128 + the signal and leaves no temporary file; one killed outright
-// leaves one, which the next run in that folder removes, while that of a run still alive stays.
-// A failed write is reported (exit 1) and leaves the older batch output or, in the single
-// form, what was written. Threads that cannot be made mean fewer workers; a name as long as
-// the system allows works (temporary names stay short). A long stream draws a progress line
-// on a terminal only (one file: no count) and clears it at the end.
+// Each run under one fault. An interrupted run ends with 128 + the signal and leaves no temporary
+// file; a killed one leaves one, which the next run removes unless its owner is alive. A failed
+// write keeps the older batch output, or in the single form what was written. The longest names
+// work; a stream's progress line is drawn on a terminal only, and cleared.
 TEST(Faults, RunsUnderFaults) {
     TempDir dir;
     uselocale("C");
@@ -167,9 +163,8 @@ TEST(Faults, RunsUnderFaults) {
     close(side);
 }
 
-// In place keeps owner, group, set-id bits, extended attributes; it rewrites the file behind a
-// symbolic link and leaves the link; a file with other hard links is refused unless asked; a
-// file whose owner cannot be kept is refused, untouched.
+// In place keeps owner, group, set-id bits, extended attributes and symbolic links; other hard
+// links or an owner that cannot be kept refuse the file.
 TEST(Faults, InPlaceKeepsWhatTheFileWas) {
     TempDir dir;
     const std::string original = decorated(samples(400)), converted = canonical(samples(400));

@@ -71,9 +71,7 @@ TEST(Repair, CheckForetellsEveryConversionAndRepairsKeepTheSamplesInEveryMode) {
             EXPECT_EQ(r.err.find(m.name + ": repaired: ") != std::string::npos, repaired) << r.err;
         }
     }
-    // Batch and in place take the same repairs and say so (in English under an English
-    // locale); data up to the end of the file beyond what a canonical header describes is
-    // refused.
+    // Batch and in place take the same repairs; data a canonical header cannot describe is refused.
     const std::string pipe = dir.path("ffmpeg-pipe.wav"), padded = dir.path("padded.wav");
     ProcessResult r = runtool({"--repair", "-o", dir.path("o"), pipe, padded});
     EXPECT_NE(r.err.find(pipe + ": repaired: data size 4294967295 taken as 3200 (the data up to "
