@@ -38,6 +38,7 @@ Prepare limit(int resource, rlim_t value) {
     };
 }
 const Prepare nocore = limit(RLIMIT_CORE, 0), hugestack = limit(RLIMIT_STACK, rlim_t{1} << 45);
+const Prepare nostdin = [] { return close(0) == 0; }; // the input then opens as descriptor 0
 
 // The tool (or program) with the default signal dispositions, after prepare() in the child;
 // stderr to the file err, stdout into a pipe drained once whilerunning(pid) has returned, or
@@ -124,6 +125,7 @@ TEST(Faults, RunsUnderFaults) {
         {{in, "/dev/stdout"}, nocore, SIGPIPE, 1, report(EPIPE)},
         {{in, "-"}, nocore, SIGPIPE, 1, "standard output: Broken pipe\n"},
         {longest, hugestack, 0, 0, ""},
+        {{in, dir.path("fd0.wav")}, nostdin, 0, 0, ""},
     };
     for (const auto& [args, prepare, fault, status, text] : cases) {
         auto during = [&, fault = fault](pid_t pid) {
@@ -148,7 +150,8 @@ TEST(Faults, RunsUnderFaults) {
             EXPECT_EQ(runtool(small).status + temporaries(dir), 0u);
         }
     }
-    EXPECT_EQ(readfile(older) + readfile(single), "older" + canonical(data).substr(0, 1000));
+    EXPECT_EQ(readfile(older) + readfile(single) + readfile(dir.path("fd0.wav")),
+              "older" + canonical(data).substr(0, 1000) + canonical(data));
     EXPECT_EQ(readfile(dir.path("out/3" + name + ".wav")), canonical(samples(100, 3)));
     EXPECT_EQ(runtool({"-q", "--in-place", longest[5]}).status, 0);
     EXPECT_EQ(readfile(longest[5]), canonical(samples(100, 0)));

@@ -180,6 +180,18 @@ TEST_F(WaveSourceTest, LargeSizes) {
         EXPECT_EQ(AllocationLimit::refusals, c.refusals);
         EXPECT_TRUE(c.code != codes::seekrange || source.datastartpos() >= gib4);
     }
+    // With repairs allowed a declared size is checked against what a canonical header holds.
+    for (std::uint32_t size : {wave::maxcanonicaldata, wave::maxcanonicaldata + 1}) {
+        std::string head = riffwave(pcmfmt(1, 8) + header("data", size));
+        std::string file =
+            dir.writesparse("max" + std::to_string(size),
+                            {{0, head}, {head.size() + std::uint64_t{size} - 1, "x"}});
+        WaveSource source;
+        source.allowrepairs(true);
+        Result result = open(source, file);
+        EXPECT_EQ(result.code, size == wave::maxcanonicaldata ? 0 : codes::datatoolarge);
+        source.close(result);
+    }
 }
 
 // Reopening keeps no field of the earlier file; an open reader refuses.
