@@ -1,8 +1,8 @@
-// End-to-end scenarios: the real Sonorm.exe started as its own process and operated from outside,
-// as a person would, through its windows' messages; every wait polls until a deadline. The narrow
-// literals are code page 932 (the file's exec charset), as the program's texts are.
+// End-to-end scenarios: the real Sonorm.exe operated from outside through its windows' messages;
+// every wait polls until a deadline. Narrow literals are code page 932, as the program's texts.
 #include "Registry.h"
 #include "ResourceIds.h"
+#include "TempDir.h"
 #include "Version.h"
 #include "WavBytes.h"
 
@@ -11,8 +11,6 @@
 
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <functional>
 #include <string>
 #include <tuple>
@@ -71,24 +69,10 @@ bool gone(HWND window) {
     return waitfor([window] { return !IsWindow(window); });
 }
 
-// The test's folder, where the programs are built, joined with name.
 std::string beside(const std::string& name) {
     char path[MAX_PATH] = {};
     GetModuleFileNameA(nullptr, path, sizeof path);
     return std::string(path, std::strrchr(path, '\\') + 1) + name;
-}
-
-// A fresh folder for a scenario's files, with a separator at the end.
-std::string freshfolder(const char* scenario) {
-    const auto folder =
-        std::filesystem::temp_directory_path() / (std::string("sonorm-") + scenario);
-    std::filesystem::remove_all(folder);
-    std::filesystem::create_directories(folder);
-    return folder.string() + "\\";
-}
-
-void writefile(const std::string& name, const std::string& bytes) {
-    std::ofstream(name, std::ios::binary) << bytes;
 }
 
 // Read without opening: the program may be writing the file.
@@ -157,7 +141,6 @@ public:
         return exitcode();
     }
     HWND item(int id) const { return GetDlgItem(main, id); }
-    // Types both names and clicks Start.
     void convert(const std::string& input, const std::string& output) const {
         settext(item(IDC_INPUT_NAME), input);
         settext(item(IDC_OUTPUT_NAME), output);
@@ -200,7 +183,8 @@ private:
 // (conv.txt beside it) and exit; power queries granted; the placement is not stored.
 TEST(Start, ShowsTheDialogAndAnswersKeyboardAndMenu) {
     clearkeys();
-    const std::string dir = freshfolder("start");
+    TempDir temp;
+    const std::string dir = temp.path("");
     ASSERT_TRUE(CopyFileA(beside("Sonorm.exe").c_str(), (dir + "conv.exe").c_str(), FALSE));
     ASSERT_TRUE(CopyFileA(beside("Sonorm.txt").c_str(), (dir + "conv.txt").c_str(), FALSE));
     Program program("", SW_SHOWMINNOACTIVE, dir + "conv.exe");
@@ -248,15 +232,15 @@ TEST(Start, ShowsTheDialogAndAnswersKeyboardAndMenu) {
 // Conversions write the canonical file silently, also for double-byte names (second byte 0x5C)
 // and a name cut to its first 259 characters; a failure shows its exact text while still busy.
 TEST(Convert, WritesTheCanonicalFileOrShowsTheFailure) {
-    const std::string dir = freshfolder("convert");
+    TempDir temp;
+    const std::string dir = temp.path("");
     const std::string data = wav::samples(4000);
     const std::string expected = wav::canonical(data);
     const std::string longname = dir + std::string(MAX_PATH - 5 - dir.size(), 'n') + ".wav";
-    writefile(dir + "in.wav", wav::decorated(data));
-    writefile(dir + "表示.wav", wav::decorated(data));
-    writefile(dir + "rifx.wav", "RIFX" + wav::decorated(data).substr(4));
+    temp.write("in.wav", wav::decorated(data));
+    temp.write("表示.wav", wav::decorated(data));
+    temp.write("rifx.wav", "RIFX" + wav::decorated(data).substr(4));
     const std::tuple<std::string, std::string, std::string> successes[] = {
-        {dir + "in.wav", dir + "out.wav", dir + "out.wav"},
         {dir + "表示.wav", dir + "能力.wav", dir + "能力.wav"},
         {dir + "in.wav", longname + "EXTRA", longname},
     };
@@ -274,9 +258,7 @@ TEST(Convert, WritesTheCanonicalFileOrShowsTheFailure) {
         ASSERT_TRUE(waitfor([&, &written = written] {
             return filesize(written) == static_cast<LONGLONG>(expected.size()) && program.idle();
         })) << typed;
-        std::string content(expected.size(), '\0');
-        std::ifstream(written, std::ios::binary).read(content.data(), expected.size());
-        EXPECT_EQ(content, expected) << typed;
+        EXPECT_EQ(readfile(written), expected) << typed;
     }
     for (const auto& [input, output, message, busy] : failures) {
         program.convert(input, output);
@@ -294,8 +276,9 @@ TEST(Convert, WritesTheCanonicalFileOrShowsTheFailure) {
 // The file dialog starts from the field's name; the file chosen fills the field with its full
 // path (a name to save gets .wav); cancelling (nothing typed) leaves the field.
 TEST(Browse, TheFileDialogFillsTheField) {
-    const std::string dir = freshfolder("browse");
-    writefile(dir + "exists.wav", "RIFF");
+    TempDir temp;
+    const std::string dir = temp.path("");
+    temp.write("exists.wav", "RIFF");
     const std::tuple<int, int, std::string, std::string> rows[] = {
         {IDC_INPUT_BROWSE, IDC_INPUT_NAME, dir + "exists.wav", dir + "exists.wav"},
         {IDC_OUTPUT_BROWSE, IDC_OUTPUT_NAME, dir + "fresh", dir + "fresh.wav"},
@@ -329,10 +312,9 @@ TEST(Close, EndsWithCodeZeroDeletingTheKeysAsked) {
                                                    {posbottomname, 330},
                                                    {posmaximizedname, 1}};
     const std::tuple<const char*, UINT, WPARAM, bool, bool> rows[] = {
-        {"", WM_SYSCOMMAND, SC_CLOSE, true, true},
         {"/deluser", WM_COMMAND, ID_EXIT, false, true},
         {"-DELINFO", WM_QUERYENDSESSION, 0, true, false},
-        {"/DelUser -delinfo", WM_COMMAND, ID_EXIT, false, false},
+        {"/DelUser -delinfo", WM_SYSCOMMAND, SC_CLOSE, false, false},
         {"/deluser=1 -delinfo=x", WM_QUERYENDSESSION, 0, true, true},
     };
     for (const auto& [args, msg, wparam, userkept, machinekept] : rows) {

@@ -1,7 +1,6 @@
 // Faults reached for real through what only POSIX has: signals, resource limits, closed pipes,
-// owners, links and extended attributes; the tool starts with the default signal dispositions.
+// owners, links and extended attributes.
 #include "FileSystem.h"
-#include "Messages.h"
 #include "PlatformExpect.h"
 #include "TempDir.h"
 #include "TestPlatform.h"
@@ -15,6 +14,7 @@
 #include <csignal>
 #include <fcntl.h>
 #include <functional>
+#include <optional>
 #include <pty.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -24,150 +24,150 @@
 #include <unistd.h>
 
 using namespace wav;
+using Args = std::vector<std::string>;
+using Prepare = std::function<bool()>;
 
 namespace {
 
 constexpr uid_t nobody = 65534;
-constexpr rlim_t hugestack = rlim_t{1} << 45;
 
-// The tool under a resource limit, stdout to out, stderr to the file err; its exit status, or
-// 1000 + the signal that ended it, once whilerunning(pid) has returned.
-int runlimited(const std::vector<std::string>& args, int resource = RLIMIT_CORE, rlim_t limit = 0,
-               int out = -1, const std::string& err = "/dev/null",
-               const std::function<void(pid_t)>& whilerunning = nullptr) {
+Prepare limit(int resource, rlim_t value) {
+    return [=] {
+        rlimit both{value, value};
+        return setrlimit(resource, &both) == 0;
+    };
+}
+const Prepare nocore = limit(RLIMIT_CORE, 0), hugestack = limit(RLIMIT_STACK, rlim_t{1} << 45);
+const Prepare nostdin = [] { return close(0) == 0; }; // the input then opens as descriptor 0
+
+// The tool (or program) with the default signal dispositions, after prepare() in the child;
+// stderr to the file err, stdout into a pipe drained once whilerunning(pid) has returned, or
+// read once and closed (hangup). Its exit status, or 1000 + the signal that ended it.
+int run(const Args& args, const Prepare& prepare = nocore, const std::string& err = "/dev/null",
+        const std::function<void(pid_t)>& whilerunning = nullptr, bool hangup = false,
+        const std::string& program = toolpath()) {
     std::vector<const char*> argv = {"sonorm-cli"};
     for (const std::string& arg : args) {
         argv.push_back(arg.c_str());
     }
     argv.push_back(nullptr);
+    int ends[2];
+    if (pipe2(ends, O_CLOEXEC) != 0) {
+        return -1;
+    }
     pid_t pid = fork();
     if (pid == 0) {
         std::signal(SIGPIPE, SIG_DFL);
-        rlimit value{limit, limit};
+        std::signal(SIGXFSZ, SIG_DFL);
         int errfile = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        if (setrlimit(resource, &value) != 0 || dup2(errfile, 2) < 0 ||
-            dup2(out >= 0 ? out : open("/dev/null", O_WRONLY), 1) < 0) {
-            _exit(127);
+        if (prepare() && dup2(errfile, 2) >= 0 && dup2(ends[1], 1) >= 0) {
+            execv(program.c_str(), const_cast<char* const*>(argv.data()));
         }
-        execv(toolpath().c_str(), const_cast<char* const*>(argv.data()));
         _exit(127);
     }
+    close(ends[1]);
     if (whilerunning) {
         whilerunning(pid);
     }
+    static char block[1 << 16];
+    while (read(ends[0], block, sizeof block) > 0 && !hangup) {
+    }
+    close(ends[0]);
     int status = 0;
     waitpid(pid, &status, 0);
     return WIFEXITED(status) ? WEXITSTATUS(status) : 1000 + WTERMSIG(status);
 }
 
-// The temporary files in folder.
 std::size_t temporaries(const TempDir& dir, const std::string& folder = "out") {
     std::vector<std::string> names = dir.list(folder);
     return std::count_if(names.begin(), names.end(),
                          [](const std::string& name) { return name.rfind(".sonorm-", 0) == 0; });
 }
 
-// Interrupted runs end with 128 + the signal and leave no temporary file, also where the
-// default thread stack would be too big to map; a run killed outright leaves one, which the
-// next run in that folder removes, while the temporary file of a run still alive stays.
-TEST(Faults, InterruptsRemoveTemporaryFiles) {
+// Each run under one fault. An interrupted run ends with 128 + the signal and leaves no temporary
+// file; a killed one leaves one, which the next run removes unless its owner is alive. A failed
+// write keeps the older batch output, or in the single form what was written. The longest names
+// work; a stream's progress line is drawn on a terminal only, and cleared.
+TEST(Faults, RunsUnderFaults) {
     TempDir dir;
     uselocale("C");
-    dir.folder("out");
+    const std::string out = dir.folder("out");
     constexpr std::uint32_t size = 768u << 20; // sparse: it costs no disk, it takes a while
     std::string big =
         dir.writesparse("big.wav", {{0, riffwave(pcmfmt() + header("data", size), size + 36)},
                                     {44 + std::uint64_t{size} - 4, "end."}});
-    const std::vector<std::string> small = {"-q", "-o", dir.path("out"),
-                                            dir.write("s.wav", decorated(samples(9)))};
-    const std::pair<int, rlim_t> cases[] = {{SIGINT, 0},          {SIGTERM, 0}, {SIGHUP, 0},
-                                            {SIGTERM, hugestack}, {SIGKILL, 0}, {SIGSTOP, 0}};
-    for (const auto& [signal, stack] : cases) {
-        auto interrupt = [&, signal = signal](pid_t pid) {
+    const std::string data = samples(300000), err = dir.path("err"), name(255 - 5, 'n');
+    std::string in = dir.write("in.wav", decorated(data)), single = dir.path("single.wav");
+    std::string older = dir.write("out/in.wav", "older");
+    const Args small = {"-q", "-o", out, dir.write("s.wav", decorated(samples(9)))};
+    Args longest = {"-q", "-j", "99999999", "-o", out};
+    for (int i = 0; i < 4; ++i) {
+        longest.push_back(dir.write(std::to_string(i) + name + ".wav", decorated(samples(100, i))));
+    }
+    const Args batch = {"-o", out, big}, stream = {big, "-"};
+    auto report = [](int error) {
+        return platform::systemtext(error) + " [1,5,1," + std::to_string(error) + "]\n";
+    };
+    int terminal = -1, side = -1;
+    ASSERT_EQ(openpty(&terminal, &side, nullptr, nullptr, nullptr), 0);
+    // No text expected: stderr is the terminal.
+    const std::vector<std::tuple<Args, Prepare, int, int, std::optional<std::string>>> cases = {
+        {batch, nocore, SIGINT, 130, ""},
+        {batch, nocore, SIGTERM, 143, ""},
+        {batch, nocore, SIGHUP, 129, ""},
+        {batch, hugestack, SIGTERM, 143, ""},
+        {batch, nocore, SIGKILL, 1009, ""},
+        {batch, nocore, SIGSTOP, 143, ""},
+        {stream, nocore, 0, 0, ""},
+        {stream, nocore, 0, 0, {}},
+        {{"-q", "-o", out, in}, limit(RLIMIT_FSIZE, 50000), 0, 1, in + ": " + report(EFBIG)},
+        {{in, single}, limit(RLIMIT_FSIZE, 1000), 0, 1, report(EFBIG)},
+        {{in, "/dev/stdout"}, nocore, SIGPIPE, 1, report(EPIPE)},
+        {{in, "-"}, nocore, SIGPIPE, 1, "standard output: Broken pipe\n"},
+        {longest, hugestack, 0, 0, ""},
+        {{in, dir.path("fd0.wav")}, nostdin, 0, 0, ""},
+    };
+    for (const auto& [args, prepare, fault, status, text] : cases) {
+        auto during = [&, fault = fault](pid_t pid) {
+            if (fault == 0 || fault == SIGPIPE) { // a stream waits past the redraw interval
+                std::this_thread::sleep_for(std::chrono::milliseconds(500));
+                return;
+            }
             while (temporaries(dir) == 0 && waitpid(pid, nullptr, WNOHANG) == 0) {
                 std::this_thread::sleep_for(std::chrono::milliseconds(1));
             }
-            kill(pid, signal);
-            if (signal == SIGSTOP) { // a run still alive keeps its temporary file
+            kill(pid, fault);
+            if (fault == SIGSTOP) {
                 EXPECT_EQ(runtool(small).status + temporaries(dir), 1u);
                 kill(pid, SIGTERM);
                 kill(pid, SIGCONT);
             }
         };
-        int status = runlimited({"-o", dir.path("out"), big}, stack ? RLIMIT_STACK : RLIMIT_CORE,
-                                stack, -1, "/dev/null", interrupt);
-        EXPECT_EQ(status, signal == SIGKILL ? 1000 + SIGKILL
-                                            : 128 + (signal == SIGSTOP ? SIGTERM : signal));
-        EXPECT_EQ(temporaries(dir), signal == SIGKILL ? 1u : 0u) << signal;
-        if (signal == SIGKILL) {
-            EXPECT_EQ(runtool(small).status, 0);
-            EXPECT_EQ(dir.list("out"), std::vector<std::string>{"s.wav"});
+        EXPECT_EQ(run(args, prepare, text ? err : ttyname(side), during, fault == SIGPIPE), status);
+        EXPECT_EQ(text.value_or(""), text ? readfile(err) : "") << fault;
+        EXPECT_EQ(temporaries(dir), fault == SIGKILL ? 1u : 0u) << fault;
+        if (fault == SIGKILL) {
+            EXPECT_EQ(runtool(small).status + temporaries(dir), 0u);
         }
     }
-    // A long run draws no progress line when stderr is not a terminal; on one it does, and
-    // clears it at the end.
-    EXPECT_EQ(runlimited({big, "-"}, RLIMIT_CORE, 0, -1, dir.path("err")), 0);
-    EXPECT_EQ(readfile(dir.path("err")), "");
-    int terminal = -1, side = -1, ends[2];
-    ASSERT_EQ(openpty(&terminal, &side, nullptr, nullptr, nullptr) + pipe2(ends, O_CLOEXEC), 0);
-    EXPECT_EQ(runlimited({big, "-"}, RLIMIT_CORE, 0, ends[1], ttyname(side),
-                         [&](pid_t) {
-                             std::vector<char> block(1 << 20);
-                             // The run outlasts the redraw interval: it waits for this reader.
-                             close(ends[1]);
-                             std::this_thread::sleep_for(std::chrono::milliseconds(500));
-                             while (read(ends[0], block.data(), block.size()) > 0) {
-                             }
-                             close(ends[0]);
-                         }),
-              0);
+    EXPECT_EQ(readfile(older) + readfile(single) + readfile(dir.path("fd0.wav")),
+              "older" + canonical(data).substr(0, 1000) + canonical(data));
+    EXPECT_EQ(readfile(dir.path("out/3" + name + ".wav")), canonical(samples(100, 3)));
+    EXPECT_EQ(runtool({"-q", "--in-place", longest[5]}).status, 0);
+    EXPECT_EQ(readfile(longest[5]), canonical(samples(100, 0)));
     char drawn[4096] = {};
     fcntl(terminal, F_SETFL, O_NONBLOCK);
     std::string shown(drawn, std::max<ssize_t>(read(terminal, drawn, sizeof drawn - 1), 0));
     EXPECT_NE(shown.find(" MiB of 768.0 MiB, "), std::string::npos) << shown;
-    EXPECT_EQ(shown.find("files"), std::string::npos) << shown; // one file: no count
-    std::size_t last = shown.rfind('\r', shown.size() - 2);     // the line cleared
+    EXPECT_EQ(shown.find("files"), std::string::npos) << shown;
+    std::size_t last = shown.rfind('\r', shown.size() - 2); // the line cleared
     EXPECT_EQ(shown.substr(last), "\r" + std::string(shown.size() - last - 2, ' ') + "\r");
     close(terminal);
     close(side);
 }
 
-// A write beyond the file-size limit or into a pipe whose reader went is reported (exit 1,
-// the engine's report or the stream's text), not fatal; a batch keeps the older output.
-TEST(Faults, FailedWritesAreReportedNotFatal) {
-    TempDir dir;
-    uselocale("C");
-    const std::string data = samples(300000), err = dir.path("err");
-    std::string in = dir.write("in.wav", decorated(data)), out = dir.path("single.wav");
-    dir.folder("out");
-    std::string older = dir.write("out/in.wav", "older");
-    EXPECT_EQ(runlimited({"-o", dir.path("out"), in}, RLIMIT_FSIZE, 50000), 1);
-    EXPECT_EQ(dir.list("out").size() + readfile(older).size(), 6u); // no temporary file left
-    EXPECT_EQ(runlimited({in, out}, RLIMIT_FSIZE, 1000, -1, err), 1);
-    EXPECT_EQ(readfile(err),
-              platform::systemtext(EFBIG) + " [1,5,1," + std::to_string(EFBIG) + "]\n");
-    EXPECT_EQ(readfile(out), canonical(data).substr(0, 1000)); // the partial output stays
-    for (const std::string output : {"/dev/stdout", "-"}) {
-        int ends[2];
-        ASSERT_EQ(pipe2(ends, O_CLOEXEC), 0);
-        int status = runlimited({in, output}, RLIMIT_CORE, 0, ends[1], err, [&](pid_t) {
-            close(ends[1]);
-            char bytes[100]; // the data is flowing when the reader goes
-            for (ssize_t got = 0, n = 1; got < 100 && n > 0; got += n) {
-                n = read(ends[0], bytes, sizeof bytes - got);
-            }
-            close(ends[0]);
-        });
-        EXPECT_EQ(status, 1);
-        EXPECT_EQ(readfile(err), output == "-" ? "standard output: Broken pipe\n"
-                                               : platform::systemtext(EPIPE) + " [1,5,1," +
-                                                     std::to_string(EPIPE) + "]\n");
-    }
-}
-
-// In place keeps owner, group, set-id bits, extended attributes; it rewrites the file behind a
-// symbolic link and leaves the link; a file with other hard links is refused unless asked; a
-// file whose owner cannot be kept is refused, untouched.
+// In place keeps owner, group, set-id bits, extended attributes and symbolic links; other hard
+// links or an owner that cannot be kept refuse the file.
 TEST(Faults, InPlaceKeepsWhatTheFileWas) {
     TempDir dir;
     const std::string original = decorated(samples(400)), converted = canonical(samples(400));
@@ -198,18 +198,11 @@ TEST(Faults, InPlaceKeepsWhatTheFileWas) {
     // the tool copied where that user may run it.
     std::string tool = dir.path("sonorm-cli"), other = dir.write("other.wav", original);
     ASSERT_TRUE(chmod(dir.path().c_str(), 0777) == 0 && fs::copy_file(toolpath(), tool));
-    pid_t pid = fork();
-    if (pid == 0) {
-        int null = open("/dev/null", O_WRONLY);
-        if (root && setgid(nobody) == 0 && setuid(nobody) == 0 && dup2(null, 2) >= 0) {
-            execl(tool.c_str(), tool.c_str(), "-q", "--in-place", other.c_str(), nullptr);
-        }
-        _exit(1);
-    }
-    int status = 0;
-    waitpid(pid, &status, 0);
-    EXPECT_EQ(WEXITSTATUS(status), 1);
-    EXPECT_EQ(readfile(dir.path("other.wav")), original);
+    auto asnobody = [] { return setgid(nobody) == 0 && setuid(nobody) == 0; };
+    EXPECT_EQ(root ? run({"-q", "--in-place", other}, asnobody, "/dev/null", nullptr, false, tool)
+                   : 1,
+              1);
+    EXPECT_EQ(readfile(other), original);
     EXPECT_EQ(temporaries(dir, ""), 0u);
 }
 
@@ -228,21 +221,6 @@ TEST(Faults, LocaleVariablesInTheirOrder) {
         EXPECT_TRUE(userlanguage() == expected) << all << messages << lang;
     }
     unsetenv("LC_MESSAGES");
-}
-
-// Threads that cannot be made (their stacks do not fit) mean fewer workers, not an abort; a
-// name as long as the system allows works in every mode (temporary names stay short).
-TEST(Faults, JobsWithoutThreadsAndLongestNames) {
-    TempDir dir;
-    const std::string name = std::string(255 - 5, 'n') + ".wav";
-    std::vector<std::string> args = {"-j", "99999999", "-o", dir.path("out")};
-    for (int i = 0; i < 4; ++i) {
-        args.push_back(dir.write(std::to_string(i) + name, decorated(samples(100, i))));
-    }
-    EXPECT_EQ(runlimited(args, RLIMIT_STACK, hugestack), 0);
-    EXPECT_EQ(readfile(dir.path("out/3" + name)), canonical(samples(100, 3)));
-    EXPECT_EQ(dir.list("out").size() + runtool({"-q", "--in-place", args[4]}).status, 4u);
-    EXPECT_EQ(readfile(args[4]), canonical(samples(100, 0)));
 }
 
 } // namespace

@@ -7,8 +7,7 @@
 
 struct ProcessResult {
     int status = -1;
-    std::string out;
-    std::string err;
+    std::string out, err;
 };
 
 // Runs the tool with input as its standard input; stdout and stderr captured.

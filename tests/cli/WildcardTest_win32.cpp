@@ -6,6 +6,7 @@
 #include "WavBytes.h"
 
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <algorithm>
 
@@ -15,7 +16,7 @@ TEST(Wildcards, DoubleByteNamesInEveryMode) {
     TempDir dir;
     const std::string so = "\x83\x5C", hyou = "\x95\x5C"; // ソ and 表 in code page 932
     const std::string d = samples(100), name = so + hyou + ".wav";
-    dir.folder(so);
+    ASSERT_TRUE(CreateDirectoryA(dir.path(so).c_str(), nullptr)); // its name is not UTF-8
     std::string file = dir.write(so + "\\" + name, decorated(d));
     for (const char* other : {"x1.wav", "x2.WAV", "x10.wav", "y.wave", "z.txt"}) {
         dir.write(so + "\\" + other, decorated(d));

@@ -3,6 +3,7 @@
 #include "Result.h"
 #include "TempDir.h"
 #include "WavBytes.h"
+#include "WaveSource.h"
 
 #include <gtest/gtest.h>
 
@@ -139,6 +140,13 @@ TEST(WaveWriterPosixTest, FailingWritesReadsAndSeeks) {
     EXPECT_EQ(closing.code, codes::outclosefailed);
     EXPECT_EQ(closing.syserr, 0u + EIO);
     EXPECT_EQ(readfile(dir.path("closing.wav")), whole);
+    WaveSource source; // the input's close fails alike
+    Result reading;
+    ASSERT_TRUE(source.open(reading, input.c_str()));
+    failclose = true;
+    EXPECT_FALSE(source.close(reading));
+    EXPECT_EQ(reading.code, codes::closefailed);
+    EXPECT_EQ(reading.syserr, 0u + EIO);
     // Offset 0 of this process's memory is never mapped: the read fails.
     Result unreadable = convert("/proc/self/mem", dir.path("mem.wav"));
     EXPECT_EQ(unreadable.code, codes::riffreadfailed);

@@ -35,7 +35,6 @@ TEST(CmdLine, SplitsCommandLinesAndInTheOtherModeCommentsAndSections) {
         {false, "p `\x83\x60 x` y", {"`\x83\x60 x`", "y"}},
         {false, "\"C:\\\x95\x5C\x81\x22x\" /d", {"/d"}},
         {false, "prog\x81 /a b", {"b"}},
-        {false, "p '\x81' x' y", {"'\x81' x'", "y"}},
         {false, "p ;x [main] y", {";x", "[main]", "y"}},
         {true, "a ; comment here\n[main]\nb", {"a"}}, // a walk stops at a section
         {true, "a;b c", {"a;b", "c"}},                // ";" inside a token is ordinary

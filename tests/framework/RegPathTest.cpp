@@ -1,4 +1,3 @@
-// The settings key path: "Software\" and the components given, within the buffer.
 #include "RegPath.h"
 
 #include <gtest/gtest.h>

@@ -25,7 +25,6 @@ bool exists(const char* path) {
 void clean() {
     for (const char* path : {company, "TesselTestRoot"}) {
         RegDeleteTreeA(HKEY_CURRENT_USER, path);
-        RegDeleteKeyA(HKEY_CURRENT_USER, path);
     }
 }
 

@@ -1,4 +1,3 @@
-// String-table block arithmetic and the counted entries of a block.
 #include "StringBlock.h"
 
 #include <gtest/gtest.h>

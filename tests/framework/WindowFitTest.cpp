@@ -1,4 +1,3 @@
-// The visibility test of a saved window rectangle and the show command of a maximized one.
 #include "WindowFit.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,4 @@
-// What the tests expect from the platform they run on: error numbers, system texts, the string
-// table as the programs show it, and what the file system does.
+// What the tests expect from the platform: error numbers, texts and file system behaviour.
 #ifndef SONORM_TESTS_PLATFORMEXPECT_H
 #define SONORM_TESTS_PLATFORMEXPECT_H
 
@@ -23,9 +22,7 @@ extern const bool openblockscreate;
 std::vector<std::string> aliases(const TempDir& dir, const std::string& path);
 // The system's own text for an error number, asked from the platform directly.
 std::string systemtext(std::uint32_t error);
-// The string table's text for id as the programs show it: UTF-8 natively, code page 932 on
-// Windows; and a character that takes two bytes in that encoding.
-std::string stringtable(unsigned id);
+// A character of two bytes in the programs' encoding (UTF-8; code page 932 on Windows).
 extern const std::string twobytechar;
 
 } // namespace platform

@@ -1,6 +1,5 @@
 #include "PlatformExpect.h"
 
-#include "StringTexts.h"
 #include "TempDir.h"
 
 #include <cerrno>
@@ -27,11 +26,6 @@ std::vector<std::string> aliases(const TempDir& dir, const std::string& path) {
 
 std::string systemtext(std::uint32_t error) {
     return std::strerror(static_cast<int>(error));
-}
-
-std::string stringtable(unsigned id) {
-    const char* text = stringtext(id);
-    return text == nullptr ? std::string() : text;
 }
 
 } // namespace platform

@@ -1,12 +1,9 @@
 #include "PlatformExpect.h"
 
-#include "StringTexts.h"
-
 #include <windows.h>
 
 #include <algorithm>
 #include <cctype>
-#include <cstring>
 
 namespace platform {
 
@@ -35,22 +32,6 @@ std::string systemtext(std::uint32_t error) {
         FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error,
                        MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), text, sizeof text, nullptr);
     return std::string(text, length);
-}
-
-// The UTF-8 source text converted to code page 932, as LoadStringA gives it to the programs,
-// which the tests run with as the ANSI code page.
-std::string stringtable(unsigned id) {
-    constexpr UINT japanese = 932;
-    const char* text = stringtext(id);
-    if (text == nullptr) {
-        return std::string();
-    }
-    std::wstring utf16(std::strlen(text) + 1, L'\0');
-    utf16.resize(MultiByteToWideChar(CP_UTF8, 0, text, -1, &utf16[0], utf16.size()));
-    std::string ansi(utf16.size() * 2, '\0');
-    ansi.resize(WideCharToMultiByte(japanese, 0, utf16.data(), -1, &ansi[0], ansi.size(), nullptr,
-                                    nullptr));
-    return ansi.c_str();
 }
 
 } // namespace platform

@@ -3,6 +3,7 @@
 #include "FileIo.h"
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -11,16 +12,12 @@
 
 namespace fs = std::filesystem;
 
+// 64 random bits: the tests that run at once never pick the same name.
 TempDir::TempDir() {
     std::random_device entropy;
-    for (int attempt = 0; attempt < 100 && root.empty(); ++attempt) {
-        std::string made = (fs::temp_directory_path() / "sonorm-test-").string();
-        made += std::to_string(entropy()) + "-" + std::to_string(entropy());
-        root = makefolder(made) ? made : "";
-    }
-    if (root.empty()) {
-        throw std::runtime_error("no temporary folder");
-    }
+    root = (fs::temp_directory_path() / "sonorm-test-").string() + std::to_string(entropy()) + "-" +
+           std::to_string(entropy());
+    folder("");
 }
 
 TempDir::~TempDir() {
@@ -36,11 +33,13 @@ std::string TempDir::write(const std::string& name, const std::string& bytes) co
     return writesparse(name, {{0, bytes}});
 }
 
+// Exclusive: a folder that exists already is a failure, also for the root.
 std::string TempDir::folder(const std::string& name) const {
-    if (!makefolder(path(name))) {
-        throw std::runtime_error("cannot create " + path(name));
+    const std::string made = name.empty() ? root : path(name);
+    if (!fs::create_directory(made)) {
+        throw std::runtime_error("cannot create " + made);
     }
-    return path(name);
+    return made;
 }
 
 // Through the engine's own file seam: positioning beyond the end leaves a hole, so a file of
@@ -75,4 +74,25 @@ std::string readfile(const std::string& file) {
     std::ostringstream bytes;
     bytes << in.rdbuf();
     return bytes.str();
+}
+
+bool fileexists(const std::string& file) {
+    std::error_code error;
+    return fs::exists(file, error);
+}
+
+std::int64_t modtime(const std::string& file) {
+    return fs::last_write_time(file).time_since_epoch().count();
+}
+
+// Whole seconds, which every file system here stores exactly.
+std::int64_t backdatedtime() {
+    static const auto past = std::chrono::floor<std::chrono::seconds>(
+        fs::file_time_type::clock::now() - std::chrono::hours(24 * 365 * 20));
+    return std::chrono::duration_cast<fs::file_time_type::duration>(past.time_since_epoch())
+        .count();
+}
+
+void backdate(const std::string& file) {
+    fs::last_write_time(file, fs::file_time_type(fs::file_time_type::duration(backdatedtime())));
 }

@@ -1,7 +1,7 @@
 // A fresh folder under the system's temporary folder, removed with everything in it, and
-// whole-file helpers. Names are narrow strings as the programs take them: code page 932 on
-// Windows, which MinGW's std::filesystem would read in another encoding, hence the platform
-// parts. File times are in the platform's units (ns on POSIX, 100 ns on Windows).
+// whole-file helpers. File contents go through the engine's file seam, which takes names as the
+// programs do (code page 932 on Windows); folders, listings and times through std::filesystem,
+// which MinGW reads as UTF-8: there those names stay ASCII.
 #ifndef SONORM_TESTS_TEMPDIR_H
 #define SONORM_TESTS_TEMPDIR_H
 
@@ -29,14 +29,13 @@ public:
     std::vector<std::string> list(const std::string& name = std::string()) const;
 
 private:
-    static bool makefolder(const std::string& folder); // the platform's part
     std::string root;
 };
 
 std::string readfile(const std::string& file);
 bool fileexists(const std::string& file);
 std::int64_t modtime(const std::string& file);
-// Sets the access and modification times to backdatedtime(), a moment long past.
+// Sets the modification time to backdatedtime(), a whole second long past.
 void backdate(const std::string& file);
 std::int64_t backdatedtime();
 

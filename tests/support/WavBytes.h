@@ -25,7 +25,6 @@ inline std::string header(const char* id, std::uint32_t size) {
 inline std::string chunk(const char* id, const std::string& body) {
     return header(id, static_cast<std::uint32_t>(body.size())) + body;
 }
-// A "fmt " body of 16 bytes, then extra bytes.
 inline std::string fmtbody(std::uint16_t tag, std::uint16_t channels, std::uint32_t rate,
                            std::uint32_t bytespersecond, std::uint16_t blockalign,
                            std::uint16_t bits, const std::string& extra = "") {
@@ -45,13 +44,12 @@ inline std::string pcmfmt(std::uint16_t channels = 2, std::uint16_t bits = 16,
 inline std::string fact(std::uint32_t count) {
     return chunk("fact", le32(count));
 }
-// "RIFF", the RIFF size of the chunks (or riffsize when given), "WAVE", the chunks.
+// riffsize defaults to the size of the chunks the RIFF chunk holds.
 inline std::string riffwave(const std::string& chunks, std::optional<std::uint32_t> riffsize = {}) {
     return "RIFF" + le32(riffsize.value_or(static_cast<std::uint32_t>(4 + chunks.size()))) +
            "WAVE" + chunks;
 }
-// The canonical file: 44 header bytes for body16 and datasize (data's size when not given),
-// then data.
+// The canonical file of data; datasize defaults to data's size.
 inline std::string canonical(const std::string& data, const std::string& body16 = pcmbody(),
                              std::optional<std::uint32_t> datasize = {}) {
     std::uint32_t size = datasize.value_or(static_cast<std::uint32_t>(data.size()));
