@@ -18,7 +18,8 @@ constexpr WPARAM powerquerysuspend = 0;
 constexpr LONG_PTR grantsuspend = 1;
 constexpr LONG_PTR endsessionallowed = 1;
 // Posted to itself after the end-of-session reply: the window must still exist while the
-// reply is stored, or the sender reads 0 ("do not end the session").
+// reply is stored, or the sender reads 0 ("do not end the session"). Any program can post this
+// number, so it destroys the window only after the query has been answered.
 constexpr UINT destroyafterreply = WM_APP;
 constexpr LONG_PTR commandresult = 0;
 constexpr LONG_PTR closeresult = 0;
@@ -55,11 +56,15 @@ INT_PTR MainDialog::handlemessage(HWND dlg, UINT msg, WPARAM wparam, LPARAM lpar
     case WM_QUERYENDSESSION:
         onclose(dlg);
         setresult(dlg, endsessionallowed);
+        sessionending = true;
         PostMessageA(dlg, destroyafterreply, 0, 0);
         return 1;
     case destroyafterreply:
-        DestroyWindow(dlg);
-        return 1;
+        if (sessionending) {
+            DestroyWindow(dlg);
+            return 1;
+        }
+        break;
     case WM_INITDIALOG:
         oninitdialog(dlg, lparam);
         return 1;

@@ -24,6 +24,10 @@ private:
     void start(HWND dlg);
     // Runs one conversion with the current names and reports a failure.
     void convert(HWND dlg);
+
+    // Set once the end-of-session query is answered: the self-posted message may then destroy
+    // the window without the close actions, which have run already.
+    bool sessionending = false;
 };
 
 #endif

@@ -32,3 +32,9 @@ foreach(line IN LISTS versionlines)
     set(${CMAKE_MATCH_1} "${CMAKE_MATCH_2}")
   endif()
 endforeach()
+
+# The programs users get: a Release build links them without symbols or debug sections, so the
+# executables the tests run are the very ones shipped, at their shipped size.
+function(sonorm_shipped target)
+  target_link_options(${target} PRIVATE $<$<CONFIG:Release>:-s>)
+endfunction()

@@ -8,7 +8,10 @@ option(SONORM_PACKAGE_DEB "Package sonorm-cli as a Debian package (and test the 
 set(CPACK_PACKAGE_NAME ${SONORM_PRODUCT})
 set(CPACK_PACKAGE_VENDOR ${SONORM_COMPANY})
 set(CPACK_PACKAGE_VERSION ${SONORM_PRODUCTVERSION})
-set(CPACK_PACKAGE_CONTACT ${SONORM_COMPANY})
+# Who answers for the packages: the Maintainer field, the changelog's sign-off, the copyright's
+# contact.
+set(SONORM_MAINTAINER "${SONORM_COMPANY} <packages@velquin.example>")
+set(CPACK_PACKAGE_CONTACT ${SONORM_MAINTAINER})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
     "rewrite PCM WAV files in the canonical 44-byte-header layout")
 set(CPACK_COMPONENTS_GROUPING ALL_COMPONENTS_IN_ONE)
@@ -43,21 +46,33 @@ if(WIN32 AND CMAKE_SYSTEM_PROCESSOR STREQUAL "i686")
     set_tests_properties(dist.zip PROPERTIES LABELS dist TIMEOUT 300)
   endif()
 elseif(SONORM_PACKAGE_DEB)
-  # The Debian package: the tool, its manual page (compressed, as Debian installs them) and the
-  # copyright file; dpkg-shlibdeps works out the library dependencies.
+  # The Debian package: the tool, its manual page and changelog (compressed, as Debian installs
+  # them) and the copyright file; dpkg-shlibdeps works out the library dependencies.
   include(GNUInstallDirs)
+  # The changelog's newest entry names the version being packed: a new version needs its entry.
+  file(STRINGS ${CMAKE_SOURCE_DIR}/cli/changelog.in newest LIMIT_COUNT 1)
+  if(NOT newest MATCHES "^sonorm-cli \\(${SONORM_PRODUCTVERSION}\\) ")
+    message(FATAL_ERROR "cli/changelog.in: the newest entry is not version ${SONORM_PRODUCTVERSION}")
+  endif()
+  configure_file(${CMAKE_SOURCE_DIR}/cli/changelog.in ${CMAKE_BINARY_DIR}/dist/changelog @ONLY)
   set(manpage ${CMAKE_BINARY_DIR}/dist/sonorm-cli.1.gz)
-  add_custom_command(OUTPUT ${manpage}
-    COMMAND sh -c "gzip -9 -n -c \"$0\" >\"$1\"" ${CMAKE_BINARY_DIR}/cli/sonorm-cli.1 ${manpage}
-    DEPENDS ${CMAKE_BINARY_DIR}/cli/sonorm-cli.1
-    COMMENT "Compressing the manual page"
-    VERBATIM)
-  add_custom_target(sonorm_manpage ALL DEPENDS ${manpage})
+  set(changelog ${CMAKE_BINARY_DIR}/dist/changelog.gz)
+  foreach(pair "${CMAKE_BINARY_DIR}/cli/sonorm-cli.1;${manpage}"
+               "${CMAKE_BINARY_DIR}/dist/changelog;${changelog}")
+    list(GET pair 0 plain)
+    list(GET pair 1 packed)
+    add_custom_command(OUTPUT ${packed}
+      COMMAND sh -c "gzip -9 -n -c \"$0\" >\"$1\"" ${plain} ${packed}
+      DEPENDS ${plain}
+      COMMENT "Compressing ${packed}"
+      VERBATIM)
+  endforeach()
+  add_custom_target(sonorm_debdocs ALL DEPENDS ${manpage} ${changelog})
   string(REGEX REPLACE "^Copyright \\(C\\) " "" holder "${SONORM_LEGAL}")
   file(CONFIGURE OUTPUT ${CMAKE_BINARY_DIR}/dist/copyright @ONLY CONTENT
 "Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/
 Upstream-Name: sonorm-cli
-Upstream-Contact: @SONORM_COMPANY@
+Upstream-Contact: @SONORM_MAINTAINER@
 
 Files: *
 Copyright: @holder@
@@ -67,7 +82,7 @@ License: proprietary
 
   install(TARGETS sonorm-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT deb)
   install(FILES ${manpage} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT deb)
-  install(FILES ${CMAKE_BINARY_DIR}/dist/copyright
+  install(FILES ${CMAKE_BINARY_DIR}/dist/copyright ${changelog}
           DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/sonorm-cli COMPONENT deb)
   set(CPACK_GENERATOR DEB)
   set(CPACK_DEB_COMPONENT_INSTALL ON)
@@ -87,9 +102,10 @@ Single files, batches, folders, in-place rewriting and checks.")
   include(CPack)
 
   # Testing is off in the deb tree (it builds the tool only); the package test is its one test.
+  # It unpacks the package into a scratch folder and leaves the host's package database alone.
   enable_testing()
   add_test(NAME dist.deb
     COMMAND bash ${sonorm_dist_tests}/deb.sh ${CMAKE_BINARY_DIR} ${CPACK_DEBIAN_PACKAGE_NAME}
             ${CPACK_DEBIAN_PACKAGE_VERSION})
-  set_tests_properties(dist.deb PROPERTIES LABELS dist TIMEOUT 300 RUN_SERIAL ON)
+  set_tests_properties(dist.deb PROPERTIES LABELS dist TIMEOUT 300)
 endif()
