@@ -209,13 +209,16 @@ TEST(Faults, InPlaceKeepsWhatTheFileWas) {
     EXPECT_EQ(temporaries(dir, ""), 0u);
 }
 
-// The first of LC_ALL, LC_MESSAGES and LANG that is set decides; "ja" means Japanese.
+// The first of LC_ALL, LC_MESSAGES and LANG that is set decides by its language code (before
+// "_", "." or "@"); "ja" means Japanese.
 TEST(Faults, LocaleVariablesInTheirOrder) {
     const std::vector<std::tuple<const char*, const char*, const char*, Language>> cases = {
         {"", "", "ja_JP.UTF-8", Language::japanese},
         {"", "C", "ja_JP.UTF-8", Language::english},
         {"ja", "C", "", Language::japanese},
         {"jv_ID", "ja_JP", "", Language::english},
+        {"jam", "", "ja", Language::english},
+        {"", "ja@x", "", Language::japanese},
         {"", "", "", Language::english}};
     for (const auto& [all, messages, lang, expected] : cases) {
         setenv("LC_ALL", all, 1);
