@@ -48,6 +48,7 @@ std::string synopsis() {
 
 constexpr char requiredword[] = " required ";
 constexpr char missingword[] = " missing";
+constexpr char equalsword[] = " = ";
 
 // CLI11's own texts of what it enforces, in the user's language; CLI11 says them in English.
 std::string parseerrortext(const CLI::ParseError& error) {
@@ -77,12 +78,12 @@ std::string parseerrortext(const CLI::ParseError& error) {
         return say(Message::optionmissingvalue, {name, text.substr(type, missing - type)});
     }
     // "Could not convert: NAME = VALUE"
-    if (const std::size_t equals = text.find(" = ");
+    if (const std::size_t equals = text.find(equalsword);
         dynamic_cast<const CLI::ConversionError*>(&error) != nullptr &&
         equals != std::string::npos) {
         const std::size_t name = text.find(": ") + 2;
-        return say(Message::optionbadvalue,
-                   {text.substr(name, equals - name), text.substr(equals + 3)});
+        return say(Message::optionbadvalue, {text.substr(name, equals - name),
+                                             text.substr(equals + std::strlen(equalsword))});
     }
     if (dynamic_cast<const CLI::ValidationError*>(&error) != nullptr) {
         return text; // the checks' own texts, already in the user's language
