@@ -38,9 +38,9 @@ std::string outputcause(const Result& result) {
     }
 }
 
+// Only a platform failure carries a number; the end of the file is the one cause said here.
 std::string inputcause(const Result& result) {
-    if (codes::kindof(result.code) != codes::kindlasterror ||
-        filefault(result.syserr) != FileFault::endoffile) {
+    if (filefault(result.syserr) != FileFault::endoffile) {
         return "";
     }
     return say(result.code == codes::chunkheaderfailed ? Message::causenochunk

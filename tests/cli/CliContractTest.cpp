@@ -253,7 +253,7 @@ TEST_F(Contract, CheckDescribesFilesInTheUsersLanguage) {
         dir.write("o.wav", riffwave(pcmfmt() + chunk("~ \x01\\", "") + chunk("data", d)));
     std::string nodata = dir.write("n.wav", riffwave(pcmfmt())),
                 mono = dir.write("m.wav",
-                                 riffwave(pcmfmt(1, 8) + chunk("LIST", "x") + chunk("data", "y")) +
+                                 riffwave(pcmfmt(1, 8) + chunk("LIST", "xx") + chunk("data", "y")) +
                                      "z");
     const auto before = snapshot(dir);
     auto ok = [&](const std::string& name, const std::string& drops) {
@@ -287,7 +287,7 @@ TEST_F(Contract, CheckDescribesFilesInTheUsersLanguage) {
     EXPECT_TRUE(currentlanguage() == Language::japanese ||
                 runtool({"-q", "--check", mono}).out ==
                     mono + ": ok: PCM, 1 channel, 8 bits, 44100 Hz, 1 sample, 1 data byte; drops "
-                           "LIST (1 byte), 1 trailing byte\n");
+                           "LIST (2 bytes), 1 trailing byte\n");
     Lines got = lines(runtool({"--check", "--json", "-j", "2", in, riff}).out);
     ASSERT_EQ(got.size(), 2u);
     EXPECT_EQ(nlohmann::json::parse(got[0])["dropped"][1]["id"], "fact");
@@ -295,9 +295,9 @@ TEST_F(Contract, CheckDescribesFilesInTheUsersLanguage) {
     EXPECT_EQ(snapshot(dir), before);
 }
 
-// A name with control characters is quoted as the shell reads it back; a double-byte character
-// (second byte '\\' in code page 932) stays whole.
-TEST(QuotedName, ControlCharactersAreQuoted) {
+// One line per file: a name with control characters is quoted as the shell reads it back (a
+// double-byte character, second byte '\\' in code page 932, stays whole), a report is joined.
+TEST(OneLine, NamesAreQuotedAndReportsJoined) {
     const std::vector<std::pair<std::string, std::string>> cases = {
         {"a b'.wav", "a b'.wav"},
         {"a\nb", "'a'$'\\n''b'"},
@@ -308,6 +308,8 @@ TEST(QuotedName, ControlCharactersAreQuoted) {
     for (const auto& [name, quoted] : cases) {
         EXPECT_EQ(quotedname(name), quoted);
     }
+    // A report is one line: a line break becomes a blank where none is beside it.
+    EXPECT_EQ(oneline("\na\r\nb \nc\r\n"), "a b c");
 }
 
 // The man page is made from the option table by a pattern: no row may slip through it.
