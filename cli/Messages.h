@@ -18,7 +18,8 @@ void setlanguage(Language language);
 Language currentlanguage();
 
 // The text of message in the current language, in the native encoding (the ANSI code page on
-// Windows), with %1, %2, ... replaced by arguments in that order.
+// Windows), with %1, %2, ... replaced by arguments in that order and each {one|other} by the
+// form for the count put in just before it.
 std::string say(Message message, const std::vector<std::string>& arguments = {});
 
 // The string-table entry id in the current language: natively UTF-8, on Windows the ANSI code

@@ -46,7 +46,11 @@ std::string synopsis() {
     return say(Message::usageprefix) + forms;
 }
 
-// CLI11's own texts of the option relations it enforces, in the user's language.
+constexpr char requiredword[] = " required ";
+constexpr char missingword[] = " missing";
+constexpr char equalsword[] = " = ";
+
+// CLI11's own texts of what it enforces, in the user's language; CLI11 says them in English.
 std::string parseerrortext(const CLI::ParseError& error) {
     const std::string text = error.what();
     auto split = [&](const char* word, Message message) {
@@ -61,6 +65,25 @@ std::string parseerrortext(const CLI::ParseError& error) {
     }
     if (dynamic_cast<const CLI::ExtrasError*>(&error) != nullptr) {
         return say(Message::unexpectedargument, {text.substr(text.find(": ") + 2)});
+    }
+    // "NAME: 1 required TYPE missing" or "NAME: At Most 1 required but received 2".
+    if (dynamic_cast<const CLI::ArgumentMismatch*>(&error) != nullptr) {
+        const std::string name = text.substr(0, text.find(": "));
+        const std::size_t required = text.find(requiredword), missing = text.rfind(missingword);
+        if (required == std::string::npos || missing == std::string::npos ||
+            required + std::strlen(requiredword) > missing) {
+            return say(Message::optiontwice, {name});
+        }
+        const std::size_t type = required + std::strlen(requiredword);
+        return say(Message::optionmissingvalue, {name, text.substr(type, missing - type)});
+    }
+    // "Could not convert: NAME = VALUE"
+    if (const std::size_t equals = text.find(equalsword);
+        dynamic_cast<const CLI::ConversionError*>(&error) != nullptr &&
+        equals != std::string::npos) {
+        const std::size_t name = text.find(": ") + 2;
+        return say(Message::optionbadvalue, {text.substr(name, equals - name),
+                                             text.substr(equals + std::strlen(equalsword))});
     }
     if (dynamic_cast<const CLI::ValidationError*>(&error) != nullptr) {
         return text; // the checks' own texts, already in the user's language
@@ -127,7 +150,9 @@ int parseoptions(int argc, const char* const* argv, Options& o) {
     bool inplace = false;
     bool check = false;
     CLI::Option* outdir = option("-o,--output-dir", o.outdir)->check([](const std::string& v) {
-        return v.empty() ? say(Message::needfolder) : "";
+        return v.empty()             ? say(Message::needfolder)
+               : v == standardstream ? say(Message::outdirstream)
+                                     : "";
     });
     CLI::Option* recursive = flag("-r,--recursive", o.recursive);
     CLI::Option* noclobber = flag("-n,--no-clobber", o.noclobber);

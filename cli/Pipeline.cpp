@@ -3,6 +3,7 @@
 #include "ConsoleIo.h"
 #include "FileSystem.h"
 #include "Messages.h"
+#include "QuotedName.h"
 #include "ReportText.h"
 #include "TempFile.h"
 #include "WaveLayout.h"
@@ -20,7 +21,7 @@ Outcome finished(Status status, std::string message = std::string()) {
 }
 
 Outcome failed(Message message, const std::string& name, const std::error_code& error) {
-    return finished(Status::failed, say(message, {name, errortext(error)}));
+    return finished(Status::failed, say(message, {quotedname(name), errortext(error)}));
 }
 
 // Reads the rest of the data in the writer's blocks, so that a file whose data ends early
@@ -110,7 +111,7 @@ Outcome handle(const Job& job, const Policy& policy,
     std::error_code error;
     const bool tostdout = policy.write && !policy.staged && job.output == standardstream;
     if (policy.write && policy.noclobber && !tostdout && fs::exists(topath(job.output), error)) {
-        return finished(Status::skipped, say(Message::outputexists, {job.output}));
+        return finished(Status::skipped, say(Message::outputexists, {quotedname(job.output)}));
     }
     FileId id;
     if (policy.keepattributes && !policy.splitlinks && fileid(job.output, id) && id.links > 1) {

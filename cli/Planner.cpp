@@ -2,6 +2,7 @@
 
 #include "FileSystem.h"
 #include "Messages.h"
+#include "QuotedName.h"
 #include "ReportText.h"
 #include "StringTexts.h"
 
@@ -87,7 +88,7 @@ std::vector<Job> planjobs(const Options& options) {
         }
         auto first = seen.emplace(filekey(job.input), job.input);
         if (!first.second) {
-            job.problem = say(Message::giventwice, {first.first->second});
+            job.problem = say(Message::giventwice, {quotedname(first.first->second)});
             job.skip = true;
         } else if (options.mode == Mode::inplace) {
             job.output = realname(job.input);
@@ -104,11 +105,13 @@ std::vector<Job> planjobs(const Options& options) {
         auto input = seen.find(filekey(job.output));
         auto other = outputs.find(pathkey(job.output));
         if (input != seen.end()) {
-            job.problem = input->second == job.input
-                              ? say(Message::outputisinput, {job.output})
-                              : say(Message::outputisotherinput, {job.output, input->second});
+            const std::string output = quotedname(job.output);
+            job.problem = input->second == job.input ? say(Message::outputisinput, {output})
+                                                     : say(Message::outputisotherinput,
+                                                           {output, quotedname(input->second)});
         } else if (other->second != job.input) {
-            job.problem = say(Message::sameoutput, {job.output, other->second});
+            job.problem =
+                say(Message::sameoutput, {quotedname(job.output), quotedname(other->second)});
         }
     }
     return jobs;

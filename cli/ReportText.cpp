@@ -7,7 +7,6 @@
 #include "SystemText.h"
 #include "WaveLayout.h"
 
-#include <algorithm>
 #include <mutex>
 
 namespace {
@@ -29,10 +28,18 @@ std::string reporttext(const Result& result) {
     std::string toolarge =
         repairtext ? say(Message::datatoolarge, {std::to_string(wave::maxcanonicaldata)}) : "";
     std::lock_guard<std::mutex> hold(reportlock);
-    return composereport(result, repairtext ? loadtext : loadtabletext,
-                         repairtext ? &toolarge : nullptr, buf, severe)
-               ? buf
-               : "";
+    if (!composereport(result, repairtext ? loadtext : loadtabletext,
+                       repairtext ? &toolarge : nullptr, buf, severe)) {
+        return "";
+    }
+    // The Japanese stays the program's own text; English separates words from the "[".
+    std::string report = buf;
+    const std::size_t suffix = report.rfind('[');
+    if (currentlanguage() == Language::english && suffix != report.npos && suffix != 0 &&
+        report[suffix - 1] != ' ') {
+        report.insert(suffix, 1, ' ');
+    }
+    return report;
 }
 
 std::string errortext(const std::error_code& error) {
@@ -50,8 +57,21 @@ std::string errortext(const std::error_code& error) {
 }
 
 std::string oneline(const std::string& text) {
-    std::string out = text;
-    out.erase(std::remove_if(out.begin(), out.end(), [](char c) { return c == '\r' || c == '\n'; }),
-              out.end());
+    auto linebreak = [](char c) { return c == '\r' || c == '\n'; };
+    std::string out;
+    for (std::size_t i = 0; i < text.size();) {
+        std::size_t end = i;
+        while (end < text.size() && linebreak(text[end])) {
+            ++end;
+        }
+        if (end == i) {
+            out += text[i++];
+            continue;
+        }
+        if (!out.empty() && out.back() != ' ' && end < text.size() && text[end] != ' ') {
+            out += ' ';
+        }
+        i = end;
+    }
     return out;
 }

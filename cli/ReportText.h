@@ -1,6 +1,6 @@
-// Texts of failures: the engine's report, composed from the string table exactly as the
-// program's message box shows it (with its bracketed code suffix), and the system's text of a
-// file-system error.
+// Texts of failures: the engine's report, composed from the string table as the program's
+// message box shows it (with its bracketed code suffix; in English the suffix is always set off
+// by a blank), and the system's text of a file-system error.
 #ifndef SONORM_CLI_REPORTTEXT_H
 #define SONORM_CLI_REPORTTEXT_H
 
@@ -12,7 +12,9 @@
 // Empty when result holds no failure. Safe to call from several threads.
 std::string reporttext(const Result& result);
 std::string errortext(const std::error_code& error);
-// text with its line breaks taken out (a system text may end in one), for one-line entries.
+// text on one line, for the tool's output: each line break (a system text may hold one, as
+// Windows's do at their end) becomes a blank, unless a blank is already beside it or it is at
+// either end.
 std::string oneline(const std::string& text);
 
 #endif

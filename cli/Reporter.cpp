@@ -1,8 +1,10 @@
 #include "Reporter.h"
 
 #include "ConsoleIo.h"
+#include "FailureLine.h"
 #include "FileSystem.h"
 #include "Messages.h"
+#include "QuotedName.h"
 #include "ReportText.h"
 #include "WaveLayout.h"
 
@@ -17,6 +19,16 @@ constexpr double kibibyte = 1024.0;
 // Native text (names, system and string-table texts; the ANSI code page on Windows) as UTF-8.
 std::string utf8text(const std::string& native) {
     return topath(native).u8string();
+}
+
+// Whether text is valid UTF-8, as the JSON writer checks it.
+bool isutf8(const std::string& text) {
+    try {
+        nlohmann::json(text).dump();
+        return true;
+    } catch (const nlohmann::json::type_error&) {
+        return false;
+    }
 }
 
 std::vector<std::string> utf8texts(const std::vector<std::string>& native) {
@@ -146,6 +158,10 @@ std::string checkjson(const std::string& name, const Outcome& outcome) {
                   {"trailing", facts.trailing},
                   {"repairs", utf8texts(repairtexts(facts))}};
     }
+    // A name the text cannot carry exactly: its bytes, so that a script can find the file.
+    if (!isutf8(utf8text(name))) {
+        object["file_bytes"] = std::vector<unsigned char>(name.begin(), name.end());
+    }
     return object.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
 }
 
@@ -205,15 +221,18 @@ void Reporter::report(const Job& job, const Outcome& outcome) {
     ++done;
     written += outcome.status == Status::failed ? 0 : outcome.written; // a failed output is gone
     if (options.mode == Mode::check) {
-        print(true, options.json ? checkjson(job.input, outcome) : checkline(job.input, outcome));
+        print(true, options.json ? checkjson(job.input, outcome)
+                                 : checkline(quotedname(job.input), outcome));
     } else if (outcome.status == Status::failed) {
-        print(false, options.mode == Mode::single
-                         ? outcome.message
-                         : say(Message::fileline, {job.input, oneline(outcome.message)}));
+        print(false,
+              options.mode == Mode::single
+                  ? failureline(job, outcome)
+                  : say(Message::fileline, {quotedname(job.input), oneline(outcome.message)}));
     } else if (outcome.status == Status::skipped && !options.quiet) {
-        print(false, say(Message::skippedline, {job.input, outcome.message}));
+        print(false, say(Message::skippedline, {quotedname(job.input), outcome.message}));
     } else if (outcome.facts && outcome.facts->repairs.any() && !options.quiet) {
-        print(false, say(Message::repairedline, {job.input, repairline(*outcome.facts)}));
+        print(false,
+              say(Message::repairedline, {quotedname(job.input), repairline(*outcome.facts)}));
     }
     draw();
 }

@@ -1,6 +1,6 @@
 // The user's language, as the platform tells it: natively the locale variables (LC_ALL, else
-// LC_MESSAGES, else LANG, the first one set decides), on Windows the user's display language.
-// Japanese when it is Japanese, else English.
+// LC_MESSAGES, else LANG, the first one set decides, by its language code: the part before "_",
+// "." or "@"), on Windows the user's display language. Japanese when it is Japanese, else English.
 #ifndef SONORM_CLI_USERLANGUAGE_H
 #define SONORM_CLI_USERLANGUAGE_H
 

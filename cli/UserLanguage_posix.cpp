@@ -4,9 +4,11 @@
 #include <cstdlib>
 #include <cstring>
 #include <libintl.h>
+#include <string>
 
 namespace {
-constexpr char japaneseprefix[] = "ja";
+constexpr char japanesecode[] = "ja";
+constexpr char codeends[] = "_.@";    // language_TERRITORY.codeset@modifier
 constexpr char libcdomain[] = "libc"; // the C library's translations of strerror
 } // namespace
 
@@ -14,7 +16,7 @@ Language userlanguage() {
     for (const char* variable : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
         const char* value = std::getenv(variable);
         if (value != nullptr && *value != '\0') {
-            return std::strncmp(value, japaneseprefix, sizeof japaneseprefix - 1) == 0
+            return std::string(value, std::strcspn(value, codeends)) == japanesecode
                        ? Language::japanese
                        : Language::english;
         }

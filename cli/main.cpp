@@ -7,6 +7,7 @@
 #include "Messages.h"
 #include "Options.h"
 #include "Planner.h"
+#include "QuotedName.h"
 #include "ReportText.h"
 #include "Reporter.h"
 #include "Runner.h"
@@ -50,10 +51,11 @@ int runtool(int argc, const char* const* argv) {
     if (std::error_code error;
         !options.filesfrom.empty() &&
         !readfilelist(options.filesfrom, options.nulseparated, options.operands, error)) {
-        const std::string list =
-            options.filesfrom == standardstream ? say(Message::standardinput) : options.filesfrom;
+        const std::string list = options.filesfrom == standardstream
+                                     ? say(Message::standardinput)
+                                     : quotedname(options.filesfrom);
         writeerr(say(Message::cannotreadlist, {list, errortext(error)}) + linebreak);
-        return exitfailed;
+        return exitusage; // as a usage error: nothing was started
     }
     std::vector<Job> jobs;
     if (options.mode == Mode::single) {
@@ -66,8 +68,9 @@ int runtool(int argc, const char* const* argv) {
         std::error_code error;
         if (options.mode == Mode::batch && !fs::is_directory(topath(options.outdir), error) &&
             !fs::create_directories(topath(options.outdir), error)) {
-            writeerr(say(Message::cannotcreatefolder, {options.outdir, errortext(error)}) +
-                     linebreak);
+            writeerr(
+                say(Message::cannotcreatefolder, {quotedname(options.outdir), errortext(error)}) +
+                linebreak);
             return exitfailed;
         }
         jobs = planjobs(options);

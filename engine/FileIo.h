@@ -53,4 +53,12 @@ std::uint32_t nomemoryerror();
 // already make the create fail with ERROR_SHARING_VIOLATION.
 bool filesameasopen(FileHandle file, const char* name);
 
+// What a platform error number of a file step means in a user's terms, where that is one of a
+// few plain causes (the same on both platforms, whose numbers differ).
+enum class FileFault { other, notfound, denied, busy, endoffile };
+// POSIX: ENOENT and ENOTDIR, EACCES and EPERM, EBUSY, ENODATA. Win32: ERROR_FILE_NOT_FOUND (2)
+// and ERROR_PATH_NOT_FOUND (3), ERROR_ACCESS_DENIED (5), ERROR_SHARING_VIOLATION (32),
+// ERROR_HANDLE_EOF (38).
+FileFault filefault(std::uint32_t error);
+
 #endif

@@ -163,3 +163,20 @@ bool filesameasopen(FileHandle file, const char* name) {
     errno = same ? EBUSY : savederrno;
     return same;
 }
+
+FileFault filefault(std::uint32_t error) {
+    switch (error) {
+    case ENOENT:
+    case ENOTDIR:
+        return FileFault::notfound;
+    case EACCES:
+    case EPERM:
+        return FileFault::denied;
+    case EBUSY:
+        return FileFault::busy;
+    case ENODATA:
+        return FileFault::endoffile;
+    default:
+        return FileFault::other;
+    }
+}

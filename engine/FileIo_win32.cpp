@@ -112,3 +112,19 @@ std::uint32_t nomemoryerror() {
 bool filesameasopen(FileHandle, const char*) {
     return false;
 }
+
+FileFault filefault(std::uint32_t error) {
+    switch (error) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+        return FileFault::notfound;
+    case ERROR_ACCESS_DENIED:
+        return FileFault::denied;
+    case ERROR_SHARING_VIOLATION:
+        return FileFault::busy;
+    case ERROR_HANDLE_EOF:
+        return FileFault::endoffile;
+    default:
+        return FileFault::other;
+    }
+}

@@ -5,6 +5,7 @@
 #include "FileSystem.h"
 #include "Messages.h"
 #include "PlatformExpect.h"
+#include "QuotedName.h"
 #include "ReportText.h"
 #include "StringTexts.h"
 #include "TempDir.h"
@@ -70,7 +71,11 @@ protected:
     std::string in = dir.write("in.wav", good), riff = dir.write("r.wav", "RIFX" + good.substr(4));
     std::string cut =
         dir.write("cut.wav", riffwave(pcmfmt() + header("data", 4000) + d.substr(0, 1000)));
-    std::string riffreport() const { return tabletext(IDS_BAD_RIFF) + "[1,7,0,0]"; }
+    // A string-table report: in English the suffix is set off by a blank, as after system texts.
+    static std::string report(unsigned id, const std::string& suffix) {
+        return tabletext(id) + (currentlanguage() == Language::english ? " " : "") + suffix;
+    }
+    std::string riffreport() const { return report(IDS_BAD_RIFF, "[1,7,0,0]"); }
     std::string out(const std::string& name) const {
         return nameof(topath(dir.path("out")) / name);
     }
@@ -80,9 +85,16 @@ protected:
 // name of the input as output. Data that ends early: a file keeps what was written, '-' nothing.
 TEST_F(Contract, SingleFormRefusalsChangeNothing) {
     const std::string need = tabletext(IDS_NEED_FILE_NAMES), o = dir.path("o");
+    const std::string nofolder = dir.path("none/o.wav");
     auto use = [](M m, Lines a = {}) { return say(M::toolprefix, {say(m, a)}); };
     std::vector<std::tuple<Lines, int, std::string>> cases = {
-        {{riff, o}, 1, riffreport()},
+        {{riff, o}, 1, say(M::fileline, {riff, riffreport()})},
+        {{in, nofolder},
+         1,
+         say(M::causeline,
+             {nofolder,
+              report(IDS_NOT_OPENED, "[1,1,1," + std::to_string(platform::missingfolder) + "]"),
+              say(M::causenofolder)})},
         {{"", o}, 2, need},
         {{in, in}, 2, tabletext(IDS_SAME_FILE_NAMES)},
         {{in, o, o}, 2, use(M::expectedtwo)},
@@ -91,6 +103,9 @@ TEST_F(Contract, SingleFormRefusalsChangeNothing) {
         {{"-r", in, o}, 2, use(M::recursiveneedsmode)},
         {{"--files-from", "-", in, o}, 2, use(M::filesfromneedsmode)},
         {{"-o", o}, 2, use(M::noinputs)},
+        {{"-o", o, "-o", o, in}, 2, use(M::optiontwice, {"--output-dir"})},
+        {{"-o", o, "-j", "99999999999", in}, 2, use(M::optionbadvalue, {"--jobs", "99999999999"})},
+        {{"-o", "-", in}, 2, say(M::toolprefix, {"--output-dir: " + say(M::outdirstream)})},
         {{"--bogus", in, o}, 2, use(M::unexpectedargument, {"--bogus"})},
         {{"-o", o, "-j", "0", in},
          2,
@@ -101,7 +116,10 @@ TEST_F(Contract, SingleFormRefusalsChangeNothing) {
                 say(M::needwholenumber, {"0"}) == "needs a whole number of at least 1, not '0'");
     for (const std::string& alias : platform::aliases(dir, in)) {
         std::string busy = "[1,1,1," + std::to_string(platform::sameasinput) + "]";
-        cases.push_back({{in, alias}, 1, tabletext(IDS_NOT_OPENED) + busy});
+        cases.push_back(
+            {{in, alias},
+             1,
+             say(M::causeline, {alias, report(IDS_NOT_OPENED, busy), say(M::causesameasinput)})});
     }
     for (const std::string& name : dir.list()) {
         backdate(dir.path(name));
@@ -120,7 +138,10 @@ TEST_F(Contract, SingleFormRefusalsChangeNothing) {
     EXPECT_EQ(r.status + r.out.size() + r.err.size(), 0u);
     EXPECT_EQ(readfile(out) + runtool({in, "-"}).out, canonical(d) + canonical(d));
     r = runtool({cut, out});
-    EXPECT_NE(r.err.find("[1,22,1,"), std::string::npos) << r.err;
+    EXPECT_EQ(r.err, say(M::causeline,
+                         {cut, systemreport(22, platform::endoffile, platform::endoffiletext),
+                          say(M::causeendsearly)}) +
+                         linebreak);
     ProcessResult s = runtool({cut, "-"});
     EXPECT_EQ(s.status + r.status, 2);
     EXPECT_EQ(s.out + r.out, "");
@@ -220,7 +241,7 @@ TEST_F(Contract, EveryModeCountsEachFileOnceAndInPlaceKeepsBackups) {
     EXPECT_EQ(dir.list(), (Lines{"b.wav", "b.wav.orig", "c.wav", "cut.wav", "in.wav", "in.wav.orig",
                                  "list", "out", "r.wav"}));
     r = runtool({"--check", "--files-from", dir.path("nolist")});
-    EXPECT_EQ(r.err.rfind(say(M::cannotreadlist, {dir.path("nolist"), ""}), 0) + r.status, 1u);
+    EXPECT_EQ(r.err.rfind(say(M::cannotreadlist, {dir.path("nolist"), ""}), 0) + r.status, 2u);
 }
 
 // --check writes nothing and speaks the locale's language (Japanese or else English) in the
@@ -230,6 +251,10 @@ TEST_F(Contract, CheckDescribesFilesInTheUsersLanguage) {
                 missing = dir.path("missing.wav");
     std::string odd =
         dir.write("o.wav", riffwave(pcmfmt() + chunk("~ \x01\\", "") + chunk("data", d)));
+    std::string nodata = dir.write("n.wav", riffwave(pcmfmt())),
+                mono = dir.write("m.wav",
+                                 riffwave(pcmfmt(1, 8) + chunk("LIST", "xx") + chunk("data", "y")) +
+                                     "z");
     const auto before = snapshot(dir);
     auto ok = [&](const std::string& name, const std::string& drops) {
         return say(M::okline, {name, say(M::describe, {say(M::formatpcm), "2", "16", "44100",
@@ -253,12 +278,38 @@ TEST_F(Contract, CheckDescribesFilesInTheUsersLanguage) {
                                        say(M::failsline, {missing, system}),
                                        say(M::failsline, {dir.path(), say(M::isfolder)})}));
         EXPECT_EQ(r.status, 1);
+        EXPECT_EQ(lines(runtool({nodata, dir.path("n2.wav")}).err)[0],
+                  say(M::causeline,
+                      {nodata, systemreport(9, platform::endoffile), say(M::causenochunk)}));
+        EXPECT_EQ(lines(runtool({"-o"}).err)[0],
+                  say(M::toolprefix, {say(M::optionmissingvalue, {"--output-dir", "DIR"})}));
     }
+    EXPECT_TRUE(currentlanguage() == Language::japanese ||
+                runtool({"-q", "--check", mono}).out ==
+                    mono + ": ok: PCM, 1 channel, 8 bits, 44100 Hz, 1 sample, 1 data byte; drops "
+                           "LIST (2 bytes), 1 trailing byte\n");
     Lines got = lines(runtool({"--check", "--json", "-j", "2", in, riff}).out);
     ASSERT_EQ(got.size(), 2u);
     EXPECT_EQ(nlohmann::json::parse(got[0])["dropped"][1]["id"], "fact");
     EXPECT_EQ(nlohmann::json::parse(got[1])["report"], topath(riffreport()).u8string());
     EXPECT_EQ(snapshot(dir), before);
+}
+
+// One line per file: a name with control characters is quoted as the shell reads it back (a
+// double-byte character, second byte '\\' in code page 932, stays whole), a report is joined.
+TEST(OneLine, NamesAreQuotedAndReportsJoined) {
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"a b'.wav", "a b'.wav"},
+        {"a\nb", "'a'$'\\n''b'"},
+        {"\x1b[1m\x7f", "''$'\\033''[1m'$'\\177'"},
+        {"it's\t\r", "'it'\\''s'$'\\t\\r'"},
+        {platform::twobytechar + "\x01", "'" + platform::twobytechar + "'$'\\001'"},
+    };
+    for (const auto& [name, quoted] : cases) {
+        EXPECT_EQ(quotedname(name), quoted);
+    }
+    // A report is one line: a line break becomes a blank where none is beside it.
+    EXPECT_EQ(oneline("\na\r\nb \nc\r\n"), "a b c");
 }
 
 // The man page is made from the option table by a pattern: no row may slip through it.

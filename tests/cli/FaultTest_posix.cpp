@@ -8,6 +8,7 @@
 #include "WavBytes.h"
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include <algorithm>
 #include <chrono>
@@ -121,8 +122,8 @@ TEST(Faults, RunsUnderFaults) {
         {stream, nocore, 0, 0, ""},
         {stream, nocore, 0, 0, {}},
         {{"-q", "-o", out, in}, limit(RLIMIT_FSIZE, 50000), 0, 1, in + ": " + report(EFBIG)},
-        {{in, single}, limit(RLIMIT_FSIZE, 1000), 0, 1, report(EFBIG)},
-        {{in, "/dev/stdout"}, nocore, SIGPIPE, 1, report(EPIPE)},
+        {{in, single}, limit(RLIMIT_FSIZE, 1000), 0, 1, single + ": " + report(EFBIG)},
+        {{in, "/dev/stdout"}, nocore, SIGPIPE, 1, "/dev/stdout: " + report(EPIPE)},
         {{in, "-"}, nocore, SIGPIPE, 1, "standard output: Broken pipe\n"},
         {longest, hugestack, 0, 0, ""},
         {{in, dir.path("fd0.wav")}, nostdin, 0, 0, ""},
@@ -183,8 +184,8 @@ TEST(Faults, InPlaceKeepsWhatTheFileWas) {
               0);
     uselocale("C");
     ProcessResult r = runtool({"-q", "--in-place", owned, link, linked});
-    EXPECT_EQ(r.err, linked + ": has 1 other hard link(s), not rewritten (--split-links rewrites "
-                              "it apart from them)\n");
+    EXPECT_EQ(r.err, linked + ": has 1 other hard link, not rewritten (--split-links rewrites it "
+                              "apart from them)\n");
     struct stat info {};
     ASSERT_EQ(stat(owned.c_str(), &info), 0);
     EXPECT_EQ(readfile(owned) + readfile(target) + readfile(linked),
@@ -209,13 +210,16 @@ TEST(Faults, InPlaceKeepsWhatTheFileWas) {
     EXPECT_EQ(temporaries(dir, ""), 0u);
 }
 
-// The first of LC_ALL, LC_MESSAGES and LANG that is set decides; "ja" means Japanese.
+// The first of LC_ALL, LC_MESSAGES and LANG that is set decides by its language code (before
+// "_", "." or "@"); "ja" means Japanese.
 TEST(Faults, LocaleVariablesInTheirOrder) {
     const std::vector<std::tuple<const char*, const char*, const char*, Language>> cases = {
         {"", "", "ja_JP.UTF-8", Language::japanese},
         {"", "C", "ja_JP.UTF-8", Language::english},
         {"ja", "C", "", Language::japanese},
         {"jv_ID", "ja_JP", "", Language::english},
+        {"jam", "", "ja", Language::english},
+        {"", "ja@x", "", Language::japanese},
         {"", "", "", Language::english}};
     for (const auto& [all, messages, lang, expected] : cases) {
         setenv("LC_ALL", all, 1);
@@ -224,6 +228,18 @@ TEST(Faults, LocaleVariablesInTheirOrder) {
         EXPECT_TRUE(userlanguage() == expected) << all << messages << lang;
     }
     unsetenv("LC_MESSAGES");
+}
+
+// A name stays one record: quoted in a text line, with its exact bytes beside its JSON text.
+TEST(Faults, NamesStayOneRecord) {
+    TempDir dir;
+    uselocale("C");
+    const std::string lined = dir.write("a\nb.wav", ""), latin = dir.write("\xE9.wav", "");
+    EXPECT_EQ(
+        runtool({"-q", "--check", lined}).out.rfind("'" + dir.path("a") + "'$'\\n''b.wav': ", 0),
+        0u);
+    auto json = nlohmann::json::parse(runtool({"--check", "--json", latin}).out);
+    EXPECT_EQ(json["file_bytes"], std::vector<unsigned char>(latin.begin(), latin.end()));
 }
 
 } // namespace

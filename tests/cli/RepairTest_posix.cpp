@@ -60,7 +60,7 @@ TEST(Repair, CheckForetellsEveryConversionAndRepairsKeepTheSamplesInEveryMode) {
             EXPECT_EQ(r.status, code == 0 ? 0 : 1);
             if (code != 0) {
                 EXPECT_EQ(check.value("code", 0u), code);
-                EXPECT_EQ(check["report"].get<std::string>() + "\n", r.err);
+                EXPECT_EQ(r.err.rfind(in + ": " + check["report"].get<std::string>(), 0), 0u);
                 EXPECT_EQ(check["repairable"], !repair && m.repair == 0);
                 continue;
             }
@@ -86,10 +86,10 @@ TEST(Repair, CheckForetellsEveryConversionAndRepairsKeepTheSamplesInEveryMode) {
             dir.writesparse("big.wav", {{0, riffwave(pcmfmt(1, 8) + header("data", declared))},
                                         {0x100000010, "ab"}});
         r = runtool({"--repair", big, dir.path("big-out.wav")});
-        EXPECT_EQ(r.err, "The data up to the end of the file is more than the 4294967259 bytes a "
-                         "canonical header can describe[1,25,0,0]\n");
+        EXPECT_EQ(r.err, big + ": The data up to the end of the file is more than the 4294967259 "
+                               "bytes a canonical header can describe [1,25,0,0]\n");
         auto check = nlohmann::json::parse(runtool({"--check", "--json", "--repair", big}).out);
-        EXPECT_EQ(check["report"].get<std::string>() + "\n", r.err);
+        EXPECT_EQ(big + ": " + check["report"].get<std::string>() + "\n", r.err);
         EXPECT_FALSE(fileexists(dir.path("big-out.wav")));
     }
 }
