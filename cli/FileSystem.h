@@ -27,6 +27,29 @@ inline std::uint64_t filesize(const std::string& name) {
     return error ? 0 : size;
 }
 
+// Owner of an open file of FileIo: closed once, on every way out.
+class OpenFile {
+public:
+    OpenFile() = default;
+    ~OpenFile() { close(); }
+    OpenFile(const OpenFile&) = delete;
+    OpenFile& operator=(const OpenFile&) = delete;
+    FileHandle get() const { return held; }
+    // Where a function that opens stores the new file; an open one is closed first.
+    FileHandle* put() {
+        close();
+        return &held;
+    }
+    bool close() {
+        FileHandle file = held;
+        held = nofile;
+        return file == nofile || fileclose(file);
+    }
+
+private:
+    FileHandle held = nofile;
+};
+
 // What the tool compares and keeps of a file. Times and mode in the platform's own terms
 // (Windows: mode holds the attributes).
 struct FileInfo {

@@ -54,9 +54,6 @@ OutputFile::~OutputFile() {
             removefile(dir, name);
         }
     }
-    if (file != nofile) {
-        fileclose(file);
-    }
 }
 
 // An unnamed file is locked at once, so that its name, once linked, is never taken for a
@@ -76,8 +73,8 @@ bool OutputFile::create(const std::string& output, bool privatefile, std::error_
     if (first) {
         clean(dir);
     }
-    if (createunnamed(dir, privatefile, file, error)) {
-        return lockfile(dir, "", file);
+    if (createunnamed(dir, privatefile, *file.put(), error)) {
+        return lockfile(dir, "", file.get());
     }
     // Where unnamed files are not supported, named ones; other errors are failures.
     bool retry = error == std::errc::not_supported;
@@ -99,20 +96,19 @@ bool OutputFile::makenamed(bool privatefile, std::error_code& error) {
         if (stopped) {
             return interrupted(error);
         }
-        if (!createnamed(dir, fresh, privatefile, file, error)) {
+        if (!createnamed(dir, fresh, privatefile, *file.put(), error)) {
             return false;
         }
         named.insert(this);
         name = fresh;
     }
-    if (lockfile(dir, name, file)) {
+    if (lockfile(dir, name, file.get())) {
         return true;
     }
     std::lock_guard<std::mutex> hold(lock);
     named.erase(this);
     name.clear();
-    fileclose(file);
-    file = nofile;
+    file.close();
     error = std::make_error_code(std::errc::file_exists);
     return false;
 }
@@ -126,7 +122,7 @@ bool OutputFile::givename(std::error_code& error) {
             return interrupted(error);
         }
         const std::string fresh = freshname();
-        if (linkfile(dir, file, fresh, error)) {
+        if (linkfile(dir, file.get(), fresh, error)) {
             named.insert(this);
             name = fresh;
         } else if (error != std::errc::file_exists) {

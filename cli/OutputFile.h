@@ -25,7 +25,7 @@ public:
     // Makes the file in the folder of output, open for writing; readable only by its owner
     // when private.
     bool create(const std::string& output, bool privatefile, std::error_code& error);
-    FileHandle handle() const { return file; }
+    FileHandle handle() const { return file.get(); }
     const Folder& folder() const { return dir; }
     // Renames the file over the output. With original, the file there must still be as
     // original says (changed: nothing is renamed). durable: on disk when this returns.
@@ -42,7 +42,7 @@ private:
     Folder dir;
     std::string target; // the output's name in dir
     std::string name;   // this file's name in dir; empty while it has none
-    FileHandle file = nofile;
+    OpenFile file;
 };
 
 #endif

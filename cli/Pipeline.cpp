@@ -54,16 +54,9 @@ struct Replaced {
     bool kept = false;
     FileHandle file = nofile;
     FileInfo info;
-    bool owned = false;
-    Replaced() = default;
-    Replaced(const Replaced&) = delete;
-    Replaced& operator=(const Replaced&) = delete;
-    ~Replaced() { release(); }
+    OpenFile opened;
     void release() {
-        if (owned) {
-            fileclose(file);
-        }
-        owned = false;
+        opened.close();
         file = nofile;
     }
 };
@@ -79,8 +72,8 @@ bool stageable(const std::string& output, std::string& target, Replaced& replace
         return false;
     }
     target = realname(output);
-    replaced.file = fileopenread(target.c_str());
-    replaced.owned = replaced.kept = replaced.file != nofile;
+    replaced.file = *replaced.opened.put() = fileopenread(target.c_str());
+    replaced.kept = replaced.file != nofile;
     return replaced.kept && fileinfo(replaced.file, replaced.info) && replaced.info.samefile(there);
 }
 
@@ -108,14 +101,14 @@ bool keepbackup(const Folder& folder, FileHandle original, const FileInfo& read,
     if (linkfile(folder, original, backup, error)) {
         return true;
     }
-    FileHandle copy = nofile;
-    if (error == std::errc::file_exists || !createnamed(folder, backup, true, copy, error)) {
+    OpenFile copy;
+    if (error == std::errc::file_exists || !createnamed(folder, backup, true, *copy.put(), error)) {
         return false;
     }
-    bool done = copyfile(original, copy, error) && keepowner(read, copy, error) &&
-                keepattributes(original, read, copy, error) && keeptimes(read, copy, error) &&
-                flushfile(copy, error);
-    if (!fileclose(copy) && done) {
+    bool done = copyfile(original, copy.get(), error) && keepowner(read, copy.get(), error) &&
+                keepattributes(original, read, copy.get(), error) &&
+                keeptimes(read, copy.get(), error) && flushfile(copy.get(), error);
+    if (!copy.close() && done) {
         done = false;
         error = lasterror();
     }
