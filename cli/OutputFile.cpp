@@ -11,6 +11,7 @@ namespace {
 constexpr char prefix[] = ".sonorm-";
 constexpr char suffix[] = ".tmp";
 constexpr int maxattempts = 100;
+constexpr int namedigits = 16; // hex digits of 64 random bits
 
 // Files with a name in flight and folders already cleaned. The lock is held only while a name
 // is made or dropped (and for good by removeall), never while a file is written: files are
@@ -22,8 +23,9 @@ bool stopped = false;
 
 std::string freshname() {
     thread_local std::mt19937_64 random{std::random_device{}()};
-    char digits[17];
-    std::snprintf(digits, sizeof digits, "%016" PRIx64, static_cast<std::uint64_t>(random()));
+    char digits[namedigits + 1];
+    std::snprintf(digits, sizeof digits, "%0*" PRIx64, namedigits,
+                  static_cast<std::uint64_t>(random()));
     return prefix + std::string(digits) + suffix;
 }
 

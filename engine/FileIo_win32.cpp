@@ -111,7 +111,7 @@ std::uint32_t nomemoryerror() {
     return ERROR_NOT_ENOUGH_MEMORY;
 }
 
-// A name staged output reaches no create that share modes would refuse: the identity decides.
+// By identity: a caller that writes under another name first gets no share-mode refusal.
 bool filesameasopen(FileHandle file, const char* name) {
     DWORD savederror = GetLastError();
     UniqueFile named(CreateFileA(name, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
