@@ -70,6 +70,9 @@ struct FileInfo {
 // The file name reaches (links followed); false when it cannot be examined.
 bool fileinfo(const std::string& name, FileInfo& info);
 bool fileinfo(FileHandle file, FileInfo& info);
+// Opens the existing file name for reading and writing (links not followed): a file the user
+// may not write is not replaced either.
+bool openreadwrite(const std::string& name, OpenFile& file);
 // The file behind name when name is a symbolic link (every link resolved); else name itself.
 std::string realname(const std::string& name);
 

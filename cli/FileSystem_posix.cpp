@@ -110,6 +110,11 @@ bool fileinfo(const Folder& folder, const std::string& name, FileInfo& info) {
                  info);
 }
 
+bool openreadwrite(const std::string& name, OpenFile& file) {
+    *file.put() = ::open(name.c_str(), O_RDWR | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC);
+    return file.get() != nofile;
+}
+
 // A name that is no link is its own file; only a link costs the walk over every component.
 std::string realname(const std::string& name) {
     struct stat info {};

@@ -139,6 +139,14 @@ bool fileinfo(const Folder& folder, const std::string& name, FileInfo& info) {
     return file && given(file.get(), info);
 }
 
+bool openreadwrite(const std::string& name, OpenFile& file) {
+    HANDLE opened =
+        CreateFileW(topath(name).wstring().c_str(), GENERIC_READ | GENERIC_WRITE, anyshare, nullptr,
+                    OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    *file.put() = opened == INVALID_HANDLE_VALUE ? nofile : reinterpret_cast<FileHandle>(opened);
+    return file.get() != nofile;
+}
+
 std::string realname(const std::string& name) {
     return name;
 }

@@ -62,7 +62,8 @@ struct Replaced {
 };
 
 // The single form stages an OUTPUT that is absent, or a regular file without other hard links
-// that can be read (then opened, a link resolved in target); anything else is written directly.
+// that the user may read and write (then opened, a link resolved in target); anything else is
+// written directly, as the program writes it.
 bool stageable(const std::string& output, std::string& target, Replaced& replaced) {
     FileInfo there;
     if (!fileinfo(output, there)) {
@@ -72,8 +73,8 @@ bool stageable(const std::string& output, std::string& target, Replaced& replace
         return false;
     }
     target = realname(output);
-    replaced.file = *replaced.opened.put() = fileopenread(target.c_str());
-    replaced.kept = replaced.file != nofile;
+    replaced.kept = openreadwrite(target, replaced.opened);
+    replaced.file = replaced.opened.get();
     return replaced.kept && fileinfo(replaced.file, replaced.info) && replaced.info.samefile(there);
 }
 

@@ -316,15 +316,19 @@ TEST(Faults, OutputsKeepWhatTheFileWas) {
     ASSERT_EQ(::link(linked.c_str(), dir.path("2").c_str()), 0);
     EXPECT_EQ(runtool({"-q", "--in-place", "--split-links", linked}).status, 0);
     EXPECT_EQ(readfile(linked) + readfile(dir.path("2")), converted + original);
-    // As another user, in a folder open to all, on a file that user may write but not own;
-    // the tool copied where that user may run it.
+    // As another user, in a folder open to all (the tool copied where that user may run it):
+    // in place on a file that user does not own, and the single form onto a read-only file of
+    // that user's, which the program could not write either.
     std::string tool = dir.path("sonorm-cli"), other = dir.write("other.wav", original);
+    std::string readonly = dir.write("readonly.wav", "kept");
     ASSERT_TRUE(chmod(dir.path().c_str(), 0777) == 0 && fs::copy_file(toolpath(), tool));
+    ASSERT_EQ(root ? chown(readonly.c_str(), nobody, nobody) + chmod(readonly.c_str(), 0444) : 0,
+              0);
     auto asnobody = [] { return setgid(nobody) == 0 && setuid(nobody) == 0; };
-    EXPECT_EQ(root ? run({"-q", "--in-place", other}, asnobody, "/dev/null", nullptr, false, tool)
-                   : 1,
-              1);
-    EXPECT_EQ(readfile(other), original);
+    for (const Args& args : {Args{"-q", "--in-place", other}, Args{input, readonly}}) {
+        EXPECT_EQ(root ? run(args, asnobody, "/dev/null", nullptr, false, tool) : 1, 1);
+    }
+    EXPECT_EQ(readfile(other) + readfile(readonly), original + "kept");
     EXPECT_EQ(temporaries(dir, ""), 0u);
 }
 
