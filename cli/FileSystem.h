@@ -28,12 +28,12 @@ inline std::uint64_t filesize(const std::string& name) {
 }
 
 // Owner of an open file of FileIo: closed once, on every way out.
-class OpenFile {
+class OwnedFile {
 public:
-    OpenFile() = default;
-    ~OpenFile() { close(); }
-    OpenFile(const OpenFile&) = delete;
-    OpenFile& operator=(const OpenFile&) = delete;
+    OwnedFile() = default;
+    ~OwnedFile() { close(); }
+    OwnedFile(const OwnedFile&) = delete;
+    OwnedFile& operator=(const OwnedFile&) = delete;
     FileHandle get() const { return held; }
     // Where a function that opens stores the new file; an open one is closed first.
     FileHandle* put() {
@@ -72,7 +72,7 @@ bool fileinfo(const std::string& name, FileInfo& info);
 bool fileinfo(FileHandle file, FileInfo& info);
 // Opens the existing file name for reading and writing (links not followed): a file the user
 // may not write is not replaced either.
-bool openreadwrite(const std::string& name, OpenFile& file);
+bool openreadwrite(const std::string& name, OwnedFile& file);
 // The file behind name when name is a symbolic link (every link resolved); else name itself.
 std::string realname(const std::string& name);
 

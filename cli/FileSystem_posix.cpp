@@ -110,7 +110,7 @@ bool fileinfo(const Folder& folder, const std::string& name, FileInfo& info) {
                  info);
 }
 
-bool openreadwrite(const std::string& name, OpenFile& file) {
+bool openreadwrite(const std::string& name, OwnedFile& file) {
     *file.put() = ::open(name.c_str(), O_RDWR | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC);
     return file.get() != nofile;
 }

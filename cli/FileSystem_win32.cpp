@@ -139,7 +139,7 @@ bool fileinfo(const Folder& folder, const std::string& name, FileInfo& info) {
     return file && given(file.get(), info);
 }
 
-bool openreadwrite(const std::string& name, OpenFile& file) {
+bool openreadwrite(const std::string& name, OwnedFile& file) {
     HANDLE opened =
         CreateFileW(topath(name).wstring().c_str(), GENERIC_READ | GENERIC_WRITE, anyshare, nullptr,
                     OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);

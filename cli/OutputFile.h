@@ -42,7 +42,7 @@ private:
     Folder dir;
     std::string target; // the output's name in dir
     std::string name;   // this file's name in dir; empty while it has none
-    OpenFile file;
+    OwnedFile file;
 };
 
 #endif

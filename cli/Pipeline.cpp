@@ -54,7 +54,7 @@ struct Replaced {
     bool kept = false;
     FileHandle file = nofile;
     FileInfo info;
-    OpenFile opened;
+    OwnedFile opened;
     void release() {
         opened.close();
         file = nofile;
@@ -102,7 +102,7 @@ bool keepbackup(const Folder& folder, FileHandle original, const FileInfo& read,
     if (linkfile(folder, original, backup, error)) {
         return true;
     }
-    OpenFile copy;
+    OwnedFile copy;
     if (error == std::errc::file_exists || !createnamed(folder, backup, true, *copy.put(), error)) {
         return false;
     }
