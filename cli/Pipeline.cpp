@@ -296,8 +296,8 @@ Outcome writefile(const Job& job, const Policy& policy, WaveSource& source, cons
         }
     }
     if (!backup.empty() && outcome.status == Status::failed) {
-        removefile(temp->folder(),
-                   backup); // a second name of the untouched original, made just now
+        // A second name of the original, made just now.
+        removefile(temp->folder(), backup);
     }
     return outcome;
 }

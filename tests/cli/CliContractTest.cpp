@@ -77,7 +77,8 @@ protected:
 };
 
 // Refusals (exit 1 with the report, exit 2 with the usage) touch no file, also for every other
-// name of the input as output. Data that ends early: an existing OUTPUT stays, '-' gets nothing.
+// name of the input as output. Data that ends early: an existing OUTPUT stays, a new one is not
+// made, '-' gets nothing.
 TEST_F(Contract, SingleFormRefusalsChangeNothing) {
     const std::string need = tabletext(IDS_NEED_FILE_NAMES), o = dir.path("o");
     auto use = [](M m, Lines a = {}) { return say(M::toolprefix, {say(m, a)}); };
@@ -127,6 +128,8 @@ TEST_F(Contract, SingleFormRefusalsChangeNothing) {
     EXPECT_EQ(s.err, r.err);
     EXPECT_FALSE(fileexists("-")); // the stream is no file of that name
     EXPECT_EQ(readfile(out), canonical(d));
+    EXPECT_EQ(runtool({cut, dir.path("new.wav")}).err, r.err);
+    EXPECT_FALSE(fileexists(dir.path("new.wav"))); // nor a partial new OUTPUT
 }
 
 // A batch goes on after failures, reporting in input order (the end of a file, never an earlier

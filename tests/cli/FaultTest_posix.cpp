@@ -207,7 +207,7 @@ TEST(Faults, RunsUnderFaults) {
         {stream, nocore, 0, 0, {}},
         {{"-q", "-o", out, in}, limit(RLIMIT_FSIZE, 50000), 0, 1, in + ": " + report(EFBIG)},
         {{in, existing}, limit(RLIMIT_FSIZE, 1000), 0, 1, report(EFBIG)},
-        {{in, "/dev/stdout"}, nocore, SIGPIPE, 1, report(EPIPE)},
+        {{in, "/proc/self/fd/1"}, nocore, SIGPIPE, 1, report(EPIPE)}, // no file is made there
         {{in, "-"}, nocore, SIGPIPE, 1, "standard output: Broken pipe\n"},
         {longest, hugestack, 0, 0, ""},
         {{in, dir.path("fd0.wav")}, nostdin, 0, 0, ""},
@@ -317,18 +317,25 @@ TEST(Faults, OutputsKeepWhatTheFileWas) {
     EXPECT_EQ(runtool({"-q", "--in-place", "--split-links", linked}).status, 0);
     EXPECT_EQ(readfile(linked) + readfile(dir.path("2")), converted + original);
     // As another user, in a folder open to all (the tool copied where that user may run it):
-    // in place on a file that user does not own, and the single form onto a read-only file of
-    // that user's, which the program could not write either.
+    // in place on a file that user does not own, the single form onto a read-only file of that
+    // user's, which the program could not write either, and onto a file of that user's in a
+    // folder where it cannot create files, which is written as it is.
     std::string tool = dir.path("sonorm-cli"), other = dir.write("other.wav", original);
-    std::string readonly = dir.write("readonly.wav", "kept");
+    std::string readonly = dir.write("readonly.wav", "kept"), closed = dir.folder("closed");
+    std::string inside = dir.write("closed/out.wav", "");
     ASSERT_TRUE(chmod(dir.path().c_str(), 0777) == 0 && fs::copy_file(toolpath(), tool));
-    ASSERT_EQ(root ? chown(readonly.c_str(), nobody, nobody) + chmod(readonly.c_str(), 0444) : 0,
+    ASSERT_EQ(root ? chown(readonly.c_str(), nobody, nobody) + chmod(readonly.c_str(), 0444) +
+                         chown(inside.c_str(), nobody, nobody)
+                   : 0,
               0);
     auto asnobody = [] { return setgid(nobody) == 0 && setuid(nobody) == 0; };
-    for (const Args& args : {Args{"-q", "--in-place", other}, Args{input, readonly}}) {
-        EXPECT_EQ(root ? run(args, asnobody, "/dev/null", nullptr, false, tool) : 1, 1);
+    const std::vector<std::pair<Args, int>> runs = {
+        {{"-q", "--in-place", other}, 1}, {{input, readonly}, 1}, {{input, inside}, 0}};
+    for (const auto& [args, status] : runs) {
+        EXPECT_EQ(root ? run(args, asnobody, "/dev/null", nullptr, false, tool) : status, status);
     }
     EXPECT_EQ(readfile(other) + readfile(readonly), original + "kept");
+    EXPECT_EQ(readfile(inside), root ? converted : "");
     EXPECT_EQ(temporaries(dir, ""), 0u);
 }
 
