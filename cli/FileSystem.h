@@ -1,9 +1,13 @@
 // What the tool needs of the file system beyond std::filesystem: names in the narrow encoding
 // the user typed (the ANSI code page on Windows, which MinGW's std::filesystem would read as
-// another encoding), file identity and link count, exclusive create, flush to disk, replace,
-// and the owner, attributes and times a rewritten file keeps. Errors as std::error_code.
+// another encoding), what is known of a file, and the life of an output: made in a folder held
+// open, written, given what the file it replaces had and renamed into place, all through the
+// handle that made it. Only a link and the final rename name a file once it exists. Errors as
+// std::error_code.
 #ifndef SONORM_CLI_FILESYSTEM_H
 #define SONORM_CLI_FILESYSTEM_H
+
+#include "FileIo.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -23,37 +27,106 @@ inline std::uint64_t filesize(const std::string& name) {
     return error ? 0 : size;
 }
 
-struct FileId {
-    std::uint64_t volume = 0;
-    std::uint64_t index = 0;
-    std::uint64_t links = 0;
-    bool operator<(const FileId& other) const {
-        return volume != other.volume ? volume < other.volume : index < other.index;
+// Owner of an open file of FileIo: closed once, on every way out.
+class OwnedFile {
+public:
+    OwnedFile() = default;
+    ~OwnedFile() { close(); }
+    OwnedFile(const OwnedFile&) = delete;
+    OwnedFile& operator=(const OwnedFile&) = delete;
+    FileHandle get() const { return held; }
+    // Where a function that opens stores the new file; an open one is closed first.
+    FileHandle* put() {
+        close();
+        return &held;
+    }
+    bool close() {
+        FileHandle file = held;
+        held = nofile;
+        return file == nofile || fileclose(file);
+    }
+
+private:
+    FileHandle held = nofile;
+};
+
+// What the tool compares and keeps of a file. Times and mode in the platform's own terms
+// (Windows: mode holds the attributes).
+struct FileInfo {
+    std::uint64_t volume = 0, index = 0, links = 0, size = 0;
+    std::int64_t accessed = 0, modified = 0;
+    std::uint32_t owner = 0, group = 0, mode = 0;
+    bool regular = false;
+    bool samefile(const FileInfo& other) const {
+        return volume == other.volume && index == other.index;
+    }
+    // Still as it was: the same file, size and modification time (not the change time, which a
+    // backup's link changes).
+    bool unchanged(const FileInfo& other) const {
+        return samefile(other) && size == other.size && modified == other.modified;
     }
 };
 
-// Identity of the file name reaches (links followed); false when it cannot be examined.
-bool fileid(const std::string& name, FileId& id);
-// The file behind name with every symbolic link resolved; name itself when there is none.
+// The file name reaches (links followed); false when it cannot be examined.
+bool fileinfo(const std::string& name, FileInfo& info);
+bool fileinfo(FileHandle file, FileInfo& info);
+// Opens the existing file name for reading and writing (links not followed): a file the user
+// may not write is not replaced either.
+bool openreadwrite(const std::string& name, OwnedFile& file);
+// The file behind name when name is a symbolic link (every link resolved); else name itself.
 std::string realname(const std::string& name);
 
-// Creates name, which must not exist yet, empty; readable only by its owner when private.
-bool createnew(const std::string& name, bool privatefile, std::error_code& error);
-bool flushfile(const std::string& name, std::error_code& error);
-// Renames from over to; durable: the rename itself has reached the disk when this returns.
-bool replacefile(const std::string& from, const std::string& to, bool durable,
-                 std::error_code& error);
-void removefile(const std::string& name);
-// Gives to the owner, group, permissions and extended attributes (POSIX) or the attributes
-// (Windows) of from. Refuses rather than give a file another owner.
-bool copyattributes(const std::string& from, const std::string& to, std::error_code& error);
-// Gives to the access and modification times of from.
-bool copytimes(const std::string& from, const std::string& to, std::error_code& error);
+// A folder held open while a file is made in it: POSIX a descriptor, so that every step
+// happens in the folder first opened; Windows its full path.
+class Folder {
+public:
+    Folder() = default;
+    ~Folder();
+    Folder(const Folder&) = delete;
+    Folder& operator=(const Folder&) = delete;
+    bool open(const std::string& name, std::error_code& error);
+    const fs::path& path() const { return full; }
+    FileHandle handle() const { return held; }
 
-std::uint32_t processid();
-// Whether process pid exists on this host.
-bool processalive(std::uint32_t pid);
-// The name of this host.
-std::string hostname();
+private:
+    fs::path full;
+    FileHandle held = nofile;
+};
+
+// The file name in folder, a link not followed.
+bool fileinfo(const Folder& folder, const std::string& name, FileInfo& info);
+// A file without a name in folder, open for writing (POSIX O_TMPFILE); the error is
+// std::errc::not_supported where the system or the file system has none.
+bool createunnamed(const Folder& folder, bool privatefile, FileHandle& file,
+                   std::error_code& error);
+// Creates name, which must not exist, in folder and opens it for writing; readable only by its
+// owner when private.
+bool createnamed(const Folder& folder, const std::string& name, bool privatefile, FileHandle& file,
+                 std::error_code& error);
+// Takes the lock that says file's maker is alive (held until the file is closed), then checks
+// that name (empty: none) in folder still is file: a cleaner may have taken the lock first.
+bool lockfile(const Folder& folder, const std::string& name, FileHandle file);
+// Gives the open file a further name in folder.
+bool linkfile(const Folder& folder, FileHandle file, const std::string& name,
+              std::error_code& error);
+// Renames from over to in folder; durable: the rename has reached the disk when this returns.
+bool renamefile(const Folder& folder, const std::string& from, const std::string& to, bool durable,
+                std::error_code& error);
+void removefile(const Folder& folder, const std::string& name);
+// Removes name in folder when it is a leftover: a regular file of this user whose lock is free.
+// Never through a symbolic link.
+void removeleftover(const Folder& folder, const std::string& name);
+
+bool flushfile(FileHandle file, std::error_code& error);
+// Hears a failed write that the file system reports only at a close (network file systems),
+// while file stays open.
+bool settlefile(FileHandle file, std::error_code& error);
+// Gives to the owner and group of info (POSIX); refuses rather than give another owner.
+bool keepowner(const FileInfo& info, FileHandle to, std::error_code& error);
+// Gives to the permissions and extended attributes (POSIX; ACLs among them), or the attributes
+// and access control list (Windows), of from, whose info is given.
+bool keepattributes(FileHandle from, const FileInfo& info, FileHandle to, std::error_code& error);
+// Gives to the access and modification times of info.
+bool keeptimes(const FileInfo& info, FileHandle to, std::error_code& error);
 
 #endif

@@ -2,11 +2,11 @@
 
 #include <cerrno>
 #include <climits>
-#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <linux/limits.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
@@ -17,10 +17,16 @@ namespace {
 constexpr mode_t publicmode = 0666; // narrowed by the umask
 constexpr mode_t privatemode = 0600;
 constexpr mode_t permissionbits = 07777;
+constexpr std::int64_t nanoseconds = 1000000000;
+constexpr char openfiles[] = "/proc/self/fd/";
 
 bool fail(std::error_code& error) {
     error.assign(errno, std::system_category());
     return false;
+}
+
+int fd(FileHandle file) {
+    return static_cast<int>(file);
 }
 
 // A descriptor closed on every way out.
@@ -33,21 +39,40 @@ struct Descriptor {
     }
 };
 
-bool syncfolder(const std::string& name) {
-    fs::path folder = fs::path(name).parent_path();
-    Descriptor dir{::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY)};
-    return dir.fd >= 0 && ::fsync(dir.fd) == 0;
+std::int64_t nanos(const timespec& time) {
+    return time.tv_sec * nanoseconds + time.tv_nsec;
+}
+
+timespec timeof(std::int64_t nanos) {
+    return {static_cast<time_t>(nanos / nanoseconds), static_cast<long>(nanos % nanoseconds)};
+}
+
+bool given(int status, struct stat& info, FileInfo& out) {
+    if (status != 0) {
+        return false;
+    }
+    out.volume = info.st_dev;
+    out.index = info.st_ino;
+    out.links = info.st_nlink;
+    out.size = static_cast<std::uint64_t>(info.st_size);
+    out.accessed = nanos(info.st_atim);
+    out.modified = nanos(info.st_mtim);
+    out.owner = info.st_uid;
+    out.group = info.st_gid;
+    out.mode = info.st_mode;
+    out.regular = S_ISREG(info.st_mode);
+    return true;
 }
 
 // Every extended attribute of from (ACLs are among them) set on to.
-bool copyxattrs(const std::string& from, const std::string& to) {
+bool copyxattrs(int from, int to) {
     std::vector<char> names(XATTR_LIST_MAX);
     std::vector<char> value(XATTR_SIZE_MAX);
-    ssize_t size = ::listxattr(from.c_str(), names.data(), names.size());
+    ssize_t size = ::flistxattr(from, names.data(), names.size());
     for (const char* name = names.data(); name < names.data() + size;
          name += std::strlen(name) + 1) {
-        ssize_t length = ::getxattr(from.c_str(), name, value.data(), value.size());
-        if (length < 0 || ::setxattr(to.c_str(), name, value.data(), std::size_t(length), 0) != 0) {
+        ssize_t length = ::fgetxattr(from, name, value.data(), value.size());
+        if (length < 0 || ::fsetxattr(to, name, value.data(), std::size_t(length), 0) != 0) {
             return false;
         }
     }
@@ -69,81 +94,155 @@ std::string pathkey(const std::string& name) {
     return fs::absolute(name, error).lexically_normal().string();
 }
 
-bool fileid(const std::string& name, FileId& id) {
-    struct stat info {};
-    if (::stat(name.c_str(), &info) != 0) {
-        return false;
-    }
-    id = {static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino),
-          static_cast<std::uint64_t>(info.st_nlink)};
-    return true;
+bool fileinfo(const std::string& name, FileInfo& info) {
+    struct stat found {};
+    return given(::stat(name.c_str(), &found), found, info);
 }
 
+bool fileinfo(FileHandle file, FileInfo& info) {
+    struct stat found {};
+    return given(::fstat(fd(file), &found), found, info);
+}
+
+bool fileinfo(const Folder& folder, const std::string& name, FileInfo& info) {
+    struct stat found {};
+    return given(::fstatat(fd(folder.handle()), name.c_str(), &found, AT_SYMLINK_NOFOLLOW), found,
+                 info);
+}
+
+bool openreadwrite(const std::string& name, OwnedFile& file) {
+    *file.put() = ::open(name.c_str(), O_RDWR | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC);
+    return file.get() != nofile;
+}
+
+// A name that is no link is its own file; only a link costs the walk over every component.
 std::string realname(const std::string& name) {
+    struct stat info {};
+    if (::lstat(name.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) {
+        return name;
+    }
     char* real = ::realpath(name.c_str(), nullptr);
     std::string out = real != nullptr ? real : name;
     std::free(real);
     return out;
 }
 
-bool createnew(const std::string& name, bool privatefile, std::error_code& error) {
-    Descriptor file{::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
-                           privatefile ? privatemode : publicmode)};
-    return file.fd >= 0 || fail(error);
+// Opened for reading so that it can be flushed; a folder one may only write and search into is
+// held by path alone.
+bool Folder::open(const std::string& name, std::error_code& error) {
+    full = topath(name.empty() ? "." : name);
+    int dir = ::open(full.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir < 0 && errno == EACCES) {
+        dir = ::open(full.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    }
+    held = dir;
+    return dir >= 0 || fail(error);
 }
 
-bool flushfile(const std::string& name, std::error_code& error) {
-    Descriptor file{::open(name.c_str(), O_RDONLY | O_CLOEXEC)};
-    return (file.fd >= 0 && ::fsync(file.fd) == 0) || fail(error);
+Folder::~Folder() {
+    if (held != nofile) {
+        ::close(fd(held));
+    }
 }
 
-bool replacefile(const std::string& from, const std::string& to, bool durable,
+// The file gets its name through /proc/self/fd (linkat with AT_EMPTY_PATH needs a capability
+// that root in a container may lack), so without /proc no unnamed file is made. EISDIR: a kernel
+// that knows no O_TMPFILE takes it for O_DIRECTORY.
+bool createunnamed(const Folder& folder, bool privatefile, FileHandle& file,
+                   std::error_code& error) {
+    static const bool linkable = ::access(openfiles, X_OK) == 0;
+    int made = linkable ? ::openat(fd(folder.handle()), ".", O_TMPFILE | O_WRONLY | O_CLOEXEC,
+                                   privatefile ? privatemode : publicmode)
+                        : -1;
+    if (made < 0) {
+        errno = !linkable || errno == EISDIR ? EOPNOTSUPP : errno;
+        return fail(error);
+    }
+    file = made;
+    return true;
+}
+
+bool createnamed(const Folder& folder, const std::string& name, bool privatefile, FileHandle& file,
                  std::error_code& error) {
-    if (::rename(from.c_str(), to.c_str()) != 0) {
+    int made = ::openat(fd(folder.handle()), name.c_str(),
+                        O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                        privatefile ? privatemode : publicmode);
+    file = made;
+    return made >= 0 || fail(error);
+}
+
+bool lockfile(const Folder& folder, const std::string& name, FileHandle file) {
+    FileInfo held;
+    FileInfo named;
+    // Only a lock held elsewhere counts: where none can be taken, no cleaner takes one either.
+    return (::flock(fd(file), LOCK_EX | LOCK_NB) == 0 || errno != EWOULDBLOCK) &&
+           (name.empty() ||
+            (fileinfo(file, held) && fileinfo(folder, name, named) && held.samefile(named)));
+}
+
+bool linkfile(const Folder& folder, FileHandle file, const std::string& name,
+              std::error_code& error) {
+    const std::string self = openfiles + std::to_string(fd(file));
+    return ::linkat(AT_FDCWD, self.c_str(), fd(folder.handle()), name.c_str(), AT_SYMLINK_FOLLOW) ==
+               0 ||
+           fail(error);
+}
+
+bool renamefile(const Folder& folder, const std::string& from, const std::string& to, bool durable,
+                std::error_code& error) {
+    int dir = fd(folder.handle());
+    if (::renameat(dir, from.c_str(), dir, to.c_str()) != 0) {
         return fail(error);
     }
     // The rename reaches the disk with its folder; nothing could be undone if that failed.
     if (durable) {
-        syncfolder(to);
+        ::fsync(dir);
     }
     return true;
 }
 
-void removefile(const std::string& name) {
-    ::unlink(name.c_str());
+void removefile(const Folder& folder, const std::string& name) {
+    ::unlinkat(fd(folder.handle()), name.c_str(), 0);
 }
 
-bool copyattributes(const std::string& from, const std::string& to, std::error_code& error) {
-    struct stat info {};
-    if (::stat(from.c_str(), &info) != 0) {
-        return fail(error);
+// Examined before it is opened (nothing but a regular file of ours is opened), opened without
+// following a link, and removed only while its lock is held here.
+void removeleftover(const Folder& folder, const std::string& name) {
+    FileInfo seen;
+    FileInfo opened;
+    if (!fileinfo(folder, name, seen) || !seen.regular || seen.owner != ::geteuid()) {
+        return;
     }
-    // The owner first: a change of owner clears the set-id bits, which the mode then restores.
-    // When the owner cannot be kept, nothing further is given (no set-id bits to another owner).
-    return (::chown(to.c_str(), info.st_uid, info.st_gid) == 0 &&
-            ::chmod(to.c_str(), info.st_mode & permissionbits) == 0 && copyxattrs(from, to)) ||
+    Descriptor file{::openat(fd(folder.handle()), name.c_str(),
+                             O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC)};
+    if (file.fd >= 0 && fileinfo(file.fd, opened) && opened.samefile(seen) &&
+        ::flock(file.fd, LOCK_EX | LOCK_NB) == 0) {
+        removefile(folder, name);
+    }
+}
+
+bool flushfile(FileHandle file, std::error_code& error) {
+    return ::fsync(fd(file)) == 0 || fail(error);
+}
+
+// Every close of a descriptor runs the file system's flush, so closing a duplicate reports what
+// the last close would.
+bool settlefile(FileHandle file, std::error_code& error) {
+    int spare = ::dup(fd(file));
+    return (spare >= 0 && ::close(spare) == 0) || fail(error);
+}
+
+// The owner first: a change of owner clears the set-id bits, which the mode then restores.
+bool keepowner(const FileInfo& info, FileHandle to, std::error_code& error) {
+    return ::fchown(fd(to), info.owner, info.group) == 0 || fail(error);
+}
+
+bool keepattributes(FileHandle from, const FileInfo& info, FileHandle to, std::error_code& error) {
+    return (::fchmod(fd(to), info.mode & permissionbits) == 0 && copyxattrs(fd(from), fd(to))) ||
            fail(error);
 }
 
-bool copytimes(const std::string& from, const std::string& to, std::error_code& error) {
-    struct stat info {};
-    if (::stat(from.c_str(), &info) != 0) {
-        return fail(error);
-    }
-    const timespec times[2] = {info.st_atim, info.st_mtim};
-    return ::utimensat(AT_FDCWD, to.c_str(), times, 0) == 0 || fail(error);
-}
-
-std::uint32_t processid() {
-    return static_cast<std::uint32_t>(::getpid());
-}
-
-bool processalive(std::uint32_t pid) {
-    return ::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM;
-}
-
-std::string hostname() {
-    char name[HOST_NAME_MAX + 1] = {};
-    ::gethostname(name, sizeof name - 1);
-    return name;
+bool keeptimes(const FileInfo& info, FileHandle to, std::error_code& error) {
+    const timespec times[2] = {timeof(info.accessed), timeof(info.modified)};
+    return ::futimens(fd(to), times) == 0 || fail(error);
 }

@@ -2,6 +2,8 @@
 
 #include "UniqueHandle.h"
 
+#include <aclapi.h>
+#include <vector>
 #include <windows.h>
 
 namespace {
@@ -9,6 +11,7 @@ namespace {
 constexpr DWORD keptattributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
                                  FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
 constexpr DWORD anyshare = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+constexpr DWORD notafile = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT;
 constexpr int wordbits = 32;
 
 bool fail(std::error_code& error) {
@@ -16,9 +19,78 @@ bool fail(std::error_code& error) {
     return false;
 }
 
-UniqueFile openexisting(const std::string& name, DWORD access) {
-    return UniqueFile(CreateFileA(name.c_str(), access, anyshare, nullptr, OPEN_EXISTING,
-                                  FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+HANDLE handle(FileHandle file) {
+    return reinterpret_cast<HANDLE>(file);
+}
+
+// Full paths: Wine resolves a relative name in some calls against the current folder.
+std::wstring infolder(const Folder& folder, const std::string& name) {
+    return (folder.path() / topath(name)).wstring();
+}
+
+UniqueFile openexisting(const std::wstring& name, DWORD access, DWORD flags) {
+    return UniqueFile(
+        CreateFileW(name.c_str(), access, anyshare, nullptr, OPEN_EXISTING, flags, nullptr));
+}
+
+std::uint64_t joined(DWORD high, DWORD low) {
+    return static_cast<std::uint64_t>(high) << wordbits | low;
+}
+
+// A device (NUL, CON) is no regular file, and has no file information.
+bool given(HANDLE file, FileInfo& info) {
+    BY_HANDLE_FILE_INFORMATION found;
+    if (GetFileType(file) != FILE_TYPE_DISK) {
+        info.regular = false;
+        return true;
+    }
+    if (!GetFileInformationByHandle(file, &found)) {
+        return false;
+    }
+    info.volume = found.dwVolumeSerialNumber;
+    info.index = joined(found.nFileIndexHigh, found.nFileIndexLow);
+    info.links = found.nNumberOfLinks;
+    info.size = joined(found.nFileSizeHigh, found.nFileSizeLow);
+    info.accessed = static_cast<std::int64_t>(
+        joined(found.ftLastAccessTime.dwHighDateTime, found.ftLastAccessTime.dwLowDateTime));
+    info.modified = static_cast<std::int64_t>(
+        joined(found.ftLastWriteTime.dwHighDateTime, found.ftLastWriteTime.dwLowDateTime));
+    info.mode = found.dwFileAttributes;
+    info.regular = (found.dwFileAttributes & notafile) == 0;
+    return true;
+}
+
+// Times left 0 and attributes 0 are left as they are.
+bool setbasic(FileHandle file, FILE_BASIC_INFO basic, std::error_code& error) {
+    return SetFileInformationByHandle(handle(file), FileBasicInfo, &basic, sizeof basic) ||
+           fail(error);
+}
+
+// A file of this user: owned by the user or by the owner the user's new files get (elevated,
+// the Administrators group).
+bool ours(HANDLE file) {
+    PSID owner = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    UniqueHandle token;
+    if (GetSecurityInfo(file, SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, &owner, nullptr, nullptr,
+                        nullptr, &descriptor) != ERROR_SUCCESS) {
+        return false;
+    }
+    UniqueLocal held(descriptor);
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.put())) {
+        return false;
+    }
+    for (TOKEN_INFORMATION_CLASS kind : {TokenUser, TokenOwner}) {
+        DWORD size = 0;
+        GetTokenInformation(token.get(), kind, nullptr, 0, &size);
+        std::vector<BYTE> buffer(size);
+        // Both records start with the SID's address.
+        if (GetTokenInformation(token.get(), kind, buffer.data(), size, &size) &&
+            EqualSid(owner, *reinterpret_cast<PSID*>(buffer.data()))) {
+            return true;
+        }
+    }
+    return false;
 }
 
 } // namespace
@@ -52,80 +124,160 @@ std::string pathkey(const std::string& name) {
     return key;
 }
 
-bool fileid(const std::string& name, FileId& id) {
-    UniqueFile file = openexisting(name, 0);
-    BY_HANDLE_FILE_INFORMATION info;
-    if (!file || !GetFileInformationByHandle(file.get(), &info)) {
-        return false;
-    }
-    id = {info.dwVolumeSerialNumber,
-          static_cast<std::uint64_t>(info.nFileIndexHigh) << wordbits | info.nFileIndexLow,
-          info.nNumberOfLinks};
-    return true;
+bool fileinfo(const std::string& name, FileInfo& info) {
+    UniqueFile file = openexisting(topath(name).wstring(), 0, FILE_FLAG_BACKUP_SEMANTICS);
+    return file && given(file.get(), info);
+}
+
+bool fileinfo(FileHandle file, FileInfo& info) {
+    return given(handle(file), info);
+}
+
+bool fileinfo(const Folder& folder, const std::string& name, FileInfo& info) {
+    UniqueFile file = openexisting(infolder(folder, name), 0,
+                                   FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT);
+    return file && given(file.get(), info);
+}
+
+bool openreadwrite(const std::string& name, OwnedFile& file) {
+    HANDLE opened =
+        CreateFileW(topath(name).wstring().c_str(), GENERIC_READ | GENERIC_WRITE, anyshare, nullptr,
+                    OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    *file.put() = opened == INVALID_HANDLE_VALUE ? nofile : reinterpret_cast<FileHandle>(opened);
+    return file.get() != nofile;
 }
 
 std::string realname(const std::string& name) {
     return name;
 }
 
-bool createnew(const std::string& name, bool, std::error_code& error) {
-    UniqueFile file(CreateFileA(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
-    return file || fail(error);
+bool Folder::open(const std::string& name, std::error_code& error) {
+    full = fs::absolute(topath(name.empty() ? "." : name), error);
+    return !error;
 }
 
-bool flushfile(const std::string& name, std::error_code& error) {
-    UniqueFile file = openexisting(name, GENERIC_WRITE);
-    return (file && FlushFileBuffers(file.get())) || fail(error);
+Folder::~Folder() = default;
+
+bool createunnamed(const Folder&, bool, FileHandle&, std::error_code& error) {
+    error = std::make_error_code(std::errc::not_supported);
+    return false;
 }
 
-bool replacefile(const std::string& from, const std::string& to, bool durable,
+// Shared for renaming only, so that it can be renamed into place while it is held.
+bool createnamed(const Folder& folder, const std::string& name, bool, FileHandle& file,
                  std::error_code& error) {
-    DWORD flags = MOVEFILE_REPLACE_EXISTING | (durable ? MOVEFILE_WRITE_THROUGH : 0);
-    return MoveFileExA(from.c_str(), to.c_str(), flags) || fail(error);
+    HANDLE made =
+        CreateFileW(infolder(folder, name).c_str(), GENERIC_WRITE | WRITE_DAC, FILE_SHARE_DELETE,
+                    nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    file = made == INVALID_HANDLE_VALUE ? nofile : reinterpret_cast<FileHandle>(made);
+    return file != nofile || fail(error);
 }
 
-// A temporary file may already carry the original's read-only attribute.
-void removefile(const std::string& name) {
-    if (!DeleteFileA(name.c_str()) && SetFileAttributesA(name.c_str(), FILE_ATTRIBUTE_NORMAL)) {
-        DeleteFileA(name.c_str());
-    }
+// The open handle is the lock: it refuses a cleaner's exclusive open from the making on.
+bool lockfile(const Folder&, const std::string&, FileHandle) {
+    return true;
 }
 
-bool copyattributes(const std::string& from, const std::string& to, std::error_code& error) {
-    DWORD attributes = GetFileAttributesA(from.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES) {
-        return fail(error);
-    }
-    attributes &= keptattributes;
-    return SetFileAttributesA(to.c_str(), attributes != 0 ? attributes : FILE_ATTRIBUTE_NORMAL) ||
+bool linkfile(const Folder& folder, FileHandle file, const std::string& name,
+              std::error_code& error) {
+    DWORD size = GetFinalPathNameByHandleW(handle(file), nullptr, 0, FILE_NAME_NORMALIZED);
+    std::wstring path(size, L'\0');
+    size = GetFinalPathNameByHandleW(handle(file), path.data(), size, FILE_NAME_NORMALIZED);
+    path.resize(size);
+    return (size != 0 && CreateHardLinkW(infolder(folder, name).c_str(), path.c_str(), nullptr)) ||
            fail(error);
 }
 
-bool copytimes(const std::string& from, const std::string& to, std::error_code& error) {
-    FILETIME accessed;
-    FILETIME modified;
-    UniqueFile source = openexisting(from, 0);
-    if (!source || !GetFileTime(source.get(), nullptr, &accessed, &modified)) {
-        return fail(error);
+// A read-only file is replaced too, as in place keeps the attribute on the new file: the
+// attribute is taken off for the rename, and put back if the rename fails.
+bool renamefile(const Folder& folder, const std::string& from, const std::string& to, bool durable,
+                std::error_code& error) {
+    const std::wstring source = infolder(folder, from), target = infolder(folder, to);
+    const DWORD flags = MOVEFILE_REPLACE_EXISTING | (durable ? MOVEFILE_WRITE_THROUGH : 0);
+    if (MoveFileExW(source.c_str(), target.c_str(), flags)) {
+        return true;
     }
-    UniqueFile target = openexisting(to, FILE_WRITE_ATTRIBUTES);
-    return (target && SetFileTime(target.get(), nullptr, &accessed, &modified)) || fail(error);
+    fail(error);
+    DWORD attributes = GetFileAttributesW(target.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_READONLY) == 0 ||
+        !SetFileAttributesW(target.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY)) {
+        return false;
+    }
+    if (MoveFileExW(source.c_str(), target.c_str(), flags)) {
+        return true;
+    }
+    SetFileAttributesW(target.c_str(), attributes);
+    return false;
 }
 
-std::uint32_t processid() {
-    return GetCurrentProcessId();
+// A temporary file may already carry the original's read-only attribute.
+void removefile(const Folder& folder, const std::string& name) {
+    const std::wstring path = infolder(folder, name);
+    if (!DeleteFileW(path.c_str()) && SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL)) {
+        DeleteFileW(path.c_str());
+    }
 }
 
-bool processalive(std::uint32_t pid) {
-    UniqueHandle process(OpenProcess(SYNCHRONIZE, FALSE, pid));
-    return process ? WaitForSingleObject(process.get(), 0) == WAIT_TIMEOUT
-                   : GetLastError() == ERROR_ACCESS_DENIED;
+// Opened exclusively (refused while its maker holds it), without following a link.
+void removeleftover(const Folder& folder, const std::string& name) {
+    UniqueFile file(
+        CreateFileW(infolder(folder, name).c_str(),
+                    DELETE | READ_CONTROL | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES, 0,
+                    nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    FileInfo info;
+    FILE_DISPOSITION_INFO gone{TRUE};
+    std::error_code error;
+    if (file && given(file.get(), info) && info.regular && ours(file.get()) &&
+        setbasic(reinterpret_cast<FileHandle>(file.get()), {{}, {}, {}, {}, FILE_ATTRIBUTE_NORMAL},
+                 error)) {
+        SetFileInformationByHandle(file.get(), FileDispositionInfo, &gone, sizeof gone);
+    }
 }
 
-std::string hostname() {
-    char name[MAX_COMPUTERNAME_LENGTH + 1] = {};
-    DWORD size = sizeof name;
-    GetComputerNameA(name, &size);
-    return name;
+bool flushfile(FileHandle file, std::error_code& error) {
+    return FlushFileBuffers(handle(file)) || fail(error);
+}
+
+// A close reports nothing that the writes did not.
+bool settlefile(FileHandle, std::error_code&) {
+    return true;
+}
+
+// A file is its maker's: giving it to another takes a privilege the tool does not ask for.
+bool keepowner(const FileInfo&, FileHandle, std::error_code&) {
+    return true;
+}
+
+// The access control list as the original has it (inherited entries stay inherited), then
+// the attributes.
+bool keepattributes(FileHandle from, const FileInfo& info, FileHandle to, std::error_code& error) {
+    PACL list = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    SECURITY_DESCRIPTOR_CONTROL control = 0;
+    DWORD revision = 0;
+    DWORD status = GetSecurityInfo(handle(from), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr,
+                                   nullptr, &list, nullptr, &descriptor);
+    UniqueLocal held(descriptor);
+    if (status == ERROR_SUCCESS && GetSecurityDescriptorControl(descriptor, &control, &revision)) {
+        const SECURITY_INFORMATION which =
+            DACL_SECURITY_INFORMATION |
+            ((control & SE_DACL_PROTECTED) != 0 ? PROTECTED_DACL_SECURITY_INFORMATION
+                                                : UNPROTECTED_DACL_SECURITY_INFORMATION);
+        status =
+            SetSecurityInfo(handle(to), SE_FILE_OBJECT, which, nullptr, nullptr, list, nullptr);
+    }
+    if (status != ERROR_SUCCESS) {
+        error.assign(static_cast<int>(status), std::system_category());
+        return false;
+    }
+    DWORD attributes = info.mode & keptattributes;
+    return setbasic(to, {{}, {}, {}, {}, attributes != 0 ? attributes : FILE_ATTRIBUTE_NORMAL},
+                    error);
+}
+
+bool keeptimes(const FileInfo& info, FileHandle to, std::error_code& error) {
+    FILE_BASIC_INFO basic{};
+    basic.LastAccessTime.QuadPart = info.accessed;
+    basic.LastWriteTime.QuadPart = info.modified;
+    return setbasic(to, basic, error);
 }

@@ -1,14 +1,16 @@
 #include "Pipeline.h"
 
+#include "Codes.h"
 #include "ConsoleIo.h"
 #include "FileSystem.h"
 #include "Messages.h"
+#include "OutputFile.h"
 #include "QuotedName.h"
 #include "ReportText.h"
-#include "TempFile.h"
 #include "WaveLayout.h"
 #include "WaveWriter.h"
 
+#include <optional>
 #include <vector>
 
 namespace {
@@ -18,10 +20,6 @@ Outcome finished(Status status, std::string message = std::string()) {
     outcome.status = status;
     outcome.message = std::move(message);
     return outcome;
-}
-
-Outcome failed(Message message, const std::string& name, const std::error_code& error) {
-    return finished(Status::failed, say(message, {quotedname(name), errortext(error)}));
 }
 
 // Reads the rest of the data in the writer's blocks, so that a file whose data ends early
@@ -50,23 +48,80 @@ void writestdout(Result& result, WaveSource& source, std::error_code& error) {
     }
 }
 
-// The original under a second name. A hard link is made only when the name is free; where the
-// file system has none, a copy, also only under a free name.
-bool keepbackup(const std::string& original, const std::string& backup, std::error_code& error) {
-    if (fs::exists(topath(backup), error) || error) {
-        error = error ? error : std::make_error_code(std::errc::file_exists);
+// The file a staged output replaces, whose owner, permissions and attributes it keeps and
+// which must not change meanwhile: the input in place (open in the reader), an existing OUTPUT
+// in the single form (opened here, and closed before the rename).
+struct Replaced {
+    bool kept = false;
+    FileHandle file = nofile;
+    FileInfo info;
+    OwnedFile opened;
+    void release() {
+        opened.close();
+        file = nofile;
+    }
+};
+
+// The single form stages an OUTPUT that is absent, or a regular file without other hard links
+// that the user may read and write (then opened, a link resolved in target); anything else is
+// written directly, as the program writes it.
+bool stageable(const std::string& output, std::string& target, Replaced& replaced) {
+    FileInfo there;
+    if (!fileinfo(output, there)) {
+        return true;
+    }
+    if (!there.regular || there.links > 1) {
         return false;
     }
-    fs::create_hard_link(topath(original), topath(backup), error);
-    if (error && error != std::errc::file_exists) {
-        error.clear();
-        fs::copy_file(topath(original), topath(backup), fs::copy_options::none, error);
-        if (!error && !flushfile(backup, error)) {
-            removefile(backup);
-        }
-    }
-    return !error;
+    target = realname(output);
+    replaced.kept = openreadwrite(target, replaced.opened);
+    replaced.file = replaced.opened.get();
+    return replaced.kept && fileinfo(replaced.file, replaced.info) && replaced.info.samefile(there);
 }
+
+std::error_code lasterror() {
+    return std::error_code(static_cast<int>(filelasterror()), std::system_category());
+}
+
+bool copyfile(FileHandle from, FileHandle to, std::error_code& error) {
+    std::vector<std::uint8_t> buffer(WaveWriter::blocksize);
+    const auto size = static_cast<std::uint32_t>(buffer.size());
+    std::uint32_t got = size;
+    bool ok = fileseek(from, 0, SeekOrigin::begin);
+    while (ok && got == size) {
+        ok = fileread(from, buffer.data(), size, got) && filewrite(to, buffer.data(), got);
+    }
+    error = ok ? error : lasterror();
+    return ok;
+}
+
+// The original under a second name beside it: a link to the open input, else (a file system
+// without links) a copy through the descriptors with its owner, permissions and times, flushed.
+// Never over an existing name.
+bool keepbackup(const Folder& folder, FileHandle original, const FileInfo& read,
+                const std::string& backup, std::error_code& error) {
+    if (linkfile(folder, original, backup, error)) {
+        return true;
+    }
+    OwnedFile copy;
+    if (error == std::errc::file_exists || !createnamed(folder, backup, true, *copy.put(), error)) {
+        return false;
+    }
+    bool done = copyfile(original, copy.get(), error) && keepowner(read, copy.get(), error) &&
+                keepattributes(original, read, copy.get(), error) &&
+                keeptimes(read, copy.get(), error) && flushfile(copy.get(), error);
+    if (!copy.close() && done) {
+        done = false;
+        error = lasterror();
+    }
+    if (!done) {
+        removefile(folder, backup);
+    }
+    return done;
+}
+
+Outcome writefile(const Job& job, const Policy& policy, WaveSource& source, const FileInfo& read,
+                  Outcome outcome);
 
 Outcome handle(const Job& job, const Policy& policy,
                const std::function<void(std::uint64_t)>& progress);
@@ -76,8 +131,11 @@ Outcome handle(const Job& job, const Policy& policy,
 Policy policyfor(const Options& options) {
     Policy policy;
     policy.write = options.mode != Mode::check;
-    policy.staged = options.mode == Mode::batch || options.mode == Mode::inplace;
-    policy.durable = policy.keepattributes = policy.skipcanonical = options.mode == Mode::inplace;
+    policy.durable = options.mode == Mode::inplace || options.mode == Mode::single;
+    policy.replace = options.mode == Mode::inplace  ? Replace::input
+                     : options.mode == Mode::single ? Replace::output
+                                                    : Replace::any;
+    policy.skipcanonical = options.mode == Mode::inplace;
     policy.noclobber = options.noclobber;
     policy.keeptimes = options.keeptimes;
     policy.splitlinks = options.splitlinks;
@@ -109,20 +167,13 @@ Outcome handle(const Job& job, const Policy& policy,
         return finished(job.skip ? Status::skipped : Status::failed, job.problem);
     }
     std::error_code error;
-    const bool tostdout = policy.write && !policy.staged && job.output == standardstream;
-    if (policy.write && policy.noclobber && !tostdout && fs::exists(topath(job.output), error)) {
+    const bool tostdout =
+        policy.write && policy.replace == Replace::output && job.output == standardstream;
+    if (policy.write && policy.noclobber && fs::exists(topath(job.output), error)) {
         return finished(Status::skipped, say(Message::outputexists, {quotedname(job.output)}));
     }
-    FileId id;
-    if (policy.keepattributes && !policy.splitlinks && fileid(job.output, id) && id.links > 1) {
-        return finished(Status::failed, say(Message::otherlinks, {std::to_string(id.links - 1)}));
-    }
     Outcome outcome;
-    TempFile temp;
-    WaveFacts facts([&](std::uint64_t bytes) {
-        temp.opened(); // data flows only after the writer has opened its output
-        progress(bytes);
-    });
+    WaveFacts facts(progress);
     WaveSource source;
     source.watch(&facts);
     source.allowrepairs(policy.repair);
@@ -130,7 +181,14 @@ Outcome handle(const Job& job, const Policy& policy,
         outcome.message = reporttext(outcome.result);
         return outcome;
     }
-    facts.settle(source, filesize(job.input));
+    FileInfo read;
+    fileinfo(source.handle(), read);
+    if (policy.replace == Replace::input && !policy.splitlinks && read.links > 1) {
+        Result ignored;
+        source.close(ignored);
+        return finished(Status::failed, say(Message::otherlinks, {std::to_string(read.links - 1)}));
+    }
+    facts.settle(source, read.size);
     outcome.facts = facts;
     outcome.status = facts.canonical ? Status::unchanged : Status::converted;
     bool leave = !policy.write || (policy.skipcanonical && facts.canonical);
@@ -139,27 +197,11 @@ Outcome handle(const Job& job, const Policy& policy,
     if ((!policy.write || tostdout) && facts.datastart + facts.datasize > facts.filesize) {
         readdata(outcome.result, source, facts.datasize);
     }
-    if (!leave && tostdout) {
-        if (outcome.result.ok()) {
-            writestdout(outcome.result, source, error);
-            outcome.written = wave::headersize + std::uint64_t{facts.datasize};
-        }
-        leave = true; // nothing more goes to a stream: no file, no times, no rename
+    if (!leave && !tostdout) {
+        return writefile(job, policy, source, read, std::move(outcome));
     }
-    std::string target = job.output;
-    if (!leave && policy.staged) {
-        fs::path folder = topath(job.output).parent_path();
-        if ((!folder.empty() && !fs::is_directory(folder, error) &&
-             !fs::create_directories(folder, error)) ||
-            !temp.create(job.output, policy.keepattributes, error)) {
-            source.close(outcome.result);
-            return failed(Message::cannotcreatetemp, job.output, error);
-        }
-        target = temp.name();
-    }
-    if (!leave) {
-        WaveWriter().write(outcome.result, source, target.c_str());
-        temp.opened();
+    if (!leave && outcome.result.ok()) {
+        writestdout(outcome.result, source, error);
         outcome.written = wave::headersize + std::uint64_t{facts.datasize};
     }
     source.close(outcome.result);
@@ -169,29 +211,97 @@ Outcome handle(const Job& job, const Policy& policy,
     if (!outcome.result.ok()) {
         outcome.status = Status::failed;
         outcome.message = reporttext(outcome.result);
-        return outcome;
     }
-    if (leave) {
-        return outcome;
-    }
-    if (policy.durable && !flushfile(target, error)) {
-        return finished(Status::failed, say(Message::cannotflush, {errortext(error)}));
-    }
-    if (policy.keepattributes && !copyattributes(job.output, target, error)) {
-        return failed(Message::cannotkeepattributes, job.output, error);
-    }
-    if (policy.keeptimes && !copytimes(job.input, target, error)) {
-        return failed(Message::cannotsettimes, job.output, error);
-    }
-    const std::string backup = policy.backup.empty() ? "" : job.output + policy.backup;
-    if (!backup.empty() && !keepbackup(job.output, backup, error)) {
-        return failed(Message::cannotkeepbackup, backup, error);
-    }
-    if (policy.staged && !temp.commit(job.output, policy.durable, error)) {
-        if (!backup.empty()) {
-            removefile(backup); // a second name of the untouched original, made just now
+    return outcome;
+}
+
+// Staged, the output is made beside its place and renamed over it only when complete: given
+// the owner first (refused before anything is written when it cannot be kept), then after the
+// conversion the permissions and attributes of the file it replaces, the input's times, the
+// flush and the backup, while the input is still open. Written directly where the single form
+// cannot stage. Closes the source.
+Outcome writefile(const Job& job, const Policy& policy, WaveSource& source, const FileInfo& read,
+                  Outcome outcome) {
+    std::error_code error;
+    std::string target = job.output, failure, backup;
+    Replaced replaced;
+    std::optional<OutputFile> temp;
+    const bool single = policy.replace == Replace::output;
+    if (single && source.holds(job.output.c_str())) {
+        outcome.result.fail(codes::createfailed, filelasterror()); // as the direct create would
+    } else if (!single || stageable(job.output, target, replaced)) {
+        if (policy.replace == Replace::input) {
+            replaced.kept = true;
+            replaced.file = source.handle();
+            replaced.info = read;
         }
-        return failed(Message::cannotreplace, job.output, error);
+        fs::path folder = topath(target).parent_path();
+        temp.emplace();
+        if ((policy.replace == Replace::any && !folder.empty() &&
+             !fs::is_directory(folder, error) && !fs::create_directories(folder, error)) ||
+            !temp->create(target, replaced.kept, error)) {
+            failure = say(Message::cannotcreatetemp, {quotedname(job.output), errortext(error)});
+        } else if (replaced.kept && !keepowner(replaced.info, temp->handle(), error)) {
+            failure =
+                say(Message::cannotkeepattributes, {quotedname(job.output), errortext(error)});
+        }
+    }
+    if (single && (!temp || !failure.empty())) { // written directly: nothing else keeps it
+        failure.clear();
+        temp.reset();
+        replaced.release();
+        replaced.kept = false;
+    }
+    if (outcome.result.ok() && failure.empty()) {
+        if (temp) {
+            WaveWriter().write(outcome.result, source, temp->handle());
+            if (outcome.result.ok() && !settlefile(temp->handle(), error)) {
+                outcome.result.fail(codes::outclosefailed,
+                                    static_cast<std::uint32_t>(error.value()));
+            }
+        } else {
+            WaveWriter().write(outcome.result, source, target.c_str());
+        }
+        outcome.written = wave::headersize + std::uint64_t{outcome.facts->datasize};
+    }
+    if (temp && outcome.result.ok() && failure.empty()) {
+        if (replaced.kept && !keepattributes(replaced.file, replaced.info, temp->handle(), error)) {
+            failure =
+                say(Message::cannotkeepattributes, {quotedname(job.output), errortext(error)});
+        } else if (policy.keeptimes && !keeptimes(read, temp->handle(), error)) {
+            failure = say(Message::cannotsettimes, {quotedname(job.output), errortext(error)});
+        } else if (policy.durable && !flushfile(temp->handle(), error)) {
+            failure = say(Message::cannotflush, {errortext(error)});
+        } else if (!policy.backup.empty()) {
+            backup = nameof(topath(target).filename()) + policy.backup;
+            if (!keepbackup(temp->folder(), source.handle(), read, backup, error)) {
+                failure = say(Message::cannotkeepbackup,
+                              {quotedname(job.output + policy.backup), errortext(error)});
+                backup.clear();
+            }
+        }
+    }
+    replaced.release();
+    source.close(outcome.result);
+    if (!outcome.result.ok()) {
+        outcome.status = Status::failed;
+        outcome.message = reporttext(outcome.result);
+    } else if (!failure.empty()) {
+        outcome = finished(Status::failed, failure);
+    } else if (temp) {
+        OutputFile::Commit done =
+            temp->commit(replaced.kept ? &replaced.info : nullptr, policy.durable, error);
+        if (done != OutputFile::Commit::done) {
+            outcome =
+                finished(Status::failed, done == OutputFile::Commit::changed
+                                             ? say(Message::changedmeanwhile)
+                                             : say(Message::cannotreplace,
+                                                   {quotedname(job.output), errortext(error)}));
+        }
+    }
+    if (!backup.empty() && outcome.status == Status::failed) {
+        // A second name of the original, made just now.
+        removefile(temp->folder(), backup);
     }
     return outcome;
 }

@@ -32,17 +32,26 @@ struct Outcome {
     std::optional<WaveFacts> wouldrepair;
 };
 
+// Every output file is made beside its place and renamed over it when complete (staged). What
+// it does to the file it replaces:
+enum class Replace {
+    any,    // it takes the place of whatever is there (batch)
+    output, // an existing OUTPUT keeps its owner, permissions and attributes; one a rename
+            // cannot keep (no regular file, other hard links, an owner not ours to give) is
+            // written directly (the single form)
+    input,  // the output is the input, which keeps them and must still be as read (in place)
+};
+
 struct Policy {
-    bool write = true;           // false: read and describe only (--check)
-    bool staged = false;         // under a temporary name beside the output, renamed when complete
-    bool durable = false;        // flushed to disk before the rename
-    bool keepattributes = false; // owner, permissions, extended attributes of the file replaced
-    bool skipcanonical = false;  // a file already canonical is left alone
-    bool noclobber = false;      // an existing output is left alone
-    bool keeptimes = false;      // the output gets the input's times
-    bool splitlinks = false;     // a file with other hard links is rewritten apart from them
-    bool repair = false;         // the reader's repairs are allowed (--repair)
-    std::string backup;          // the original is kept under its name plus this suffix
+    bool write = true;    // false: read and describe only (--check)
+    bool durable = false; // flushed to disk before the rename
+    Replace replace = Replace::any;
+    bool skipcanonical = false; // a file already canonical is left alone
+    bool noclobber = false;     // an existing output is left alone
+    bool keeptimes = false;     // the output gets the input's times
+    bool splitlinks = false;    // a file with other hard links is rewritten apart from them
+    bool repair = false;        // the reader's repairs are allowed (--repair)
+    std::string backup;         // the original is kept under its name plus this suffix
 };
 
 Policy policyfor(const Options& options);

@@ -14,11 +14,16 @@ namespace {
 
 constexpr char wavextension[] = ".wav";
 
-// The key of a file: its identity when it exists, else the spelling of its path.
-std::string filekey(const std::string& name) {
-    FileId id;
-    return fileid(name, id) ? std::to_string(id.volume) + ":" + std::to_string(id.index)
-                            : "path:" + pathkey(name);
+// The key of a file: its identity when it exists, else the spelling of its path; its size.
+std::string filekey(const std::string& name, std::uint64_t* size = nullptr) {
+    FileInfo info;
+    if (!fileinfo(name, info)) {
+        return "path:" + pathkey(name);
+    }
+    if (size != nullptr) {
+        *size = info.size;
+    }
+    return std::to_string(info.volume) + ":" + std::to_string(info.index);
 }
 
 bool iswavname(const std::string& name) {
@@ -48,8 +53,11 @@ void walk(const std::string& folder, const fs::path& relative, const std::string
     for (const fs::directory_entry& entry : entries) {
         std::string name = nameof(entry.path());
         fs::path below = relative / entry.path().filename();
+        if (entry.is_symlink(error)) {
+            continue; // as find and cp -r do not, a walk follows no link
+        }
         if (entry.is_directory(error)) {
-            if (!entry.is_symlink(error) && filekey(name) != outdirkey) {
+            if (filekey(name) != outdirkey) {
                 walk(name, below, outdirkey, jobs);
             }
         } else if (entry.exists(error) && iswavname(name)) {
@@ -80,13 +88,12 @@ std::vector<Job> planjobs(const Options& options) {
     std::map<std::string, std::string> seen;    // input key -> first input of that file
     std::map<std::string, std::string> outputs; // output key -> first input written there
     for (Job& job : jobs) {
-        job.size = filesize(job.input);
         std::string relative = job.output;
         job.output.clear();
         if (!job.problem.empty()) {
             continue;
         }
-        auto first = seen.emplace(filekey(job.input), job.input);
+        auto first = seen.emplace(filekey(job.input, &job.size), job.input);
         if (!first.second) {
             job.problem = say(Message::giventwice, {quotedname(first.first->second)});
             job.skip = true;

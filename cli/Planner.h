@@ -1,7 +1,7 @@
 // Turns the operands of a run over many files into jobs, in operand order: folders walked with
-// -r (files ending in .wav in any letter case, sorted by name; linked folders and the output
-// folder are not walked), outputs mapped under the output folder (in place: onto the file
-// behind any symbolic link), and every clash found before anything is written. An input given
+// -r (files ending in .wav in any letter case, sorted by name; no symbolic link is followed,
+// and the output folder is not walked), outputs mapped under the output folder (in place: onto the
+// file behind any symbolic link), and every clash found before anything is written. An input given
 // twice, by any name, is skipped the second time in every mode; two inputs with one output, or
 // an output that is an input, fail.
 #ifndef SONORM_CLI_PLANNER_H

@@ -6,13 +6,13 @@
 #include "Interrupts.h"
 #include "Messages.h"
 #include "Options.h"
+#include "OutputFile.h"
 #include "Planner.h"
 #include "QuotedName.h"
 #include "ReportText.h"
 #include "Reporter.h"
 #include "Runner.h"
 #include "StringTexts.h"
-#include "TempFile.h"
 #include "UserLanguage.h"
 #include "Wildcard.h"
 
@@ -42,7 +42,7 @@ int runtool(int argc, const char* const* argv) {
     consoleinit();
     setlanguage(userlanguage());
     usesystemtexts(currentlanguage());
-    catchinterrupts(TempFile::removeall);
+    catchinterrupts(OutputFile::removeall);
     Options options;
     if (int status = parseoptions(argc, argv, options); status != runoptions) {
         return status;

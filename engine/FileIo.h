@@ -48,9 +48,9 @@ std::uint32_t filelasterror();
 void markendoffile();
 // The platform's error number for exhausted memory (Win32 ERROR_NOT_ENOUGH_MEMORY 8, ENOMEM).
 std::uint32_t nomemoryerror();
-// True when name refers to the file open as file (same device and inode); the last error is
-// then the number a refused create gives (POSIX: EBUSY). Win32 answers false: its share modes
-// already make the create fail with ERROR_SHARING_VIOLATION.
+// True when name refers to the file open as file (same volume and file index); the last error
+// is then the number a refused create gives (POSIX: EBUSY; Win32: ERROR_SHARING_VIOLATION 32,
+// which its share modes give a create onto the open input anyway).
 bool filesameasopen(FileHandle file, const char* name);
 
 // What a platform error number of a file step means in a user's terms, where that is one of a

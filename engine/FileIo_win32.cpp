@@ -1,6 +1,8 @@
 // Win32 file operations (kernel32, "A" entry points).
 #include "FileIo.h"
 
+#include "UniqueHandle.h"
+
 #include <windows.h>
 
 namespace {
@@ -109,8 +111,20 @@ std::uint32_t nomemoryerror() {
     return ERROR_NOT_ENOUGH_MEMORY;
 }
 
-bool filesameasopen(FileHandle, const char*) {
-    return false;
+// By identity: a caller that writes under another name first gets no share-mode refusal.
+bool filesameasopen(FileHandle file, const char* name) {
+    DWORD savederror = GetLastError();
+    UniqueFile named(CreateFileA(name, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                 nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    BY_HANDLE_FILE_INFORMATION open;
+    BY_HANDLE_FILE_INFORMATION other;
+    bool same = named && GetFileInformationByHandle(handle(file), &open) &&
+                GetFileInformationByHandle(named.get(), &other) &&
+                open.dwVolumeSerialNumber == other.dwVolumeSerialNumber &&
+                open.nFileIndexHigh == other.nFileIndexHigh &&
+                open.nFileIndexLow == other.nFileIndexLow;
+    SetLastError(same ? ERROR_SHARING_VIOLATION : savederror);
+    return same;
 }
 
 FileFault filefault(std::uint32_t error) {

@@ -68,6 +68,9 @@ public:
     void watch(WaveWatcher* watcher) { observer = watcher; }
 
     bool isopen() const { return file != nofile; }
+    // The open input, for a caller that examines it (identity, times, attributes); nofile when
+    // closed.
+    FileHandle handle() const { return file; }
     const std::uint8_t* riffheader() const { return riff; }
     // The whole "fmt " chunk: id, size, body; nullptr when none was read.
     const std::uint8_t* formatrecord() const { return format; }

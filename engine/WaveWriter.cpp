@@ -84,6 +84,31 @@ bool WaveWriter::takeback(Result& result, WaveSource& source, FileHandle out,
     return true;
 }
 
+// The copy buffer, the three header pieces and the data: both forms of write.
+void WaveWriter::fill(Result& result, WaveSource& source, FileHandle out) {
+    std::unique_ptr<std::uint8_t[]> buffer(new (std::nothrow) std::uint8_t[blocksize]);
+    if (!buffer) {
+        result.fail(codes::buffernomemory, nomemoryerror());
+    } else if (!filewrite(out, riff, sizeof riff)) {
+        result.fail(codes::writerifffailed, filelasterror());
+    } else if (!filewrite(out, fmt, sizeof fmt)) {
+        result.fail(codes::writefmtfailed, filelasterror());
+    } else if (!filewrite(out, data, sizeof data)) {
+        result.fail(codes::writedatafailed, filelasterror());
+    } else {
+        copydata(result, source, out, buffer.get());
+    }
+}
+
+bool WaveWriter::write(Result& result, WaveSource& source, FileHandle out) {
+    if (!compose(source)) {
+        result.fail(codes::readnotopen);
+        return false;
+    }
+    fill(result, source, out);
+    return result.ok();
+}
+
 bool WaveWriter::write(Result& result, WaveSource& source, const char* name) {
     // Without a format record the source never opened: nothing to write, as a read would say.
     if (!compose(source)) {
@@ -101,21 +126,7 @@ bool WaveWriter::write(Result& result, WaveSource& source, const char* name) {
         result.fail(codes::createfailed, filelasterror());
         return false;
     }
-
-    std::unique_ptr<std::uint8_t[]> buffer(new (std::nothrow) std::uint8_t[blocksize]);
-    if (!buffer) {
-        result.fail(codes::buffernomemory, nomemoryerror());
-    } else if (!filewrite(out, riff, sizeof riff)) {
-        result.fail(codes::writerifffailed, filelasterror());
-    } else if (!filewrite(out, fmt, sizeof fmt)) {
-        result.fail(codes::writefmtfailed, filelasterror());
-    } else if (!filewrite(out, data, sizeof data)) {
-        result.fail(codes::writedatafailed, filelasterror());
-    } else {
-        copydata(result, source, out, buffer.get());
-    }
-
-    buffer.reset();
+    fill(result, source, out);
     if (!fileclose(out)) {
         result.fail(codes::outclosefailed, filelasterror());
     }

@@ -20,6 +20,9 @@ public:
     // through source.read. The output stays on disk as far as it was written. A source without
     // a format record (never opened) records 0x00010015 and nothing is created.
     bool write(Result& result, WaveSource& source, const char* name);
+    // The same into out, a file open for writing and empty, which stays open: its owner closes
+    // it (and decides what a failed close means).
+    bool write(Result& result, WaveSource& source, FileHandle out);
 
     // The 44 bytes the output of source would start with, without writing anything; false when
     // the source holds no format record.
@@ -27,6 +30,7 @@ public:
 
 private:
     bool compose(const WaveSource& source);
+    void fill(Result& result, WaveSource& source, FileHandle out);
     void copydata(Result& result, WaveSource& source, FileHandle out, std::uint8_t* buffer);
     bool takeback(Result& result, WaveSource& source, FileHandle out, std::uint64_t blockstart,
                   std::uint32_t moved);

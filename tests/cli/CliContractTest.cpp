@@ -82,7 +82,8 @@ protected:
 };
 
 // Refusals (exit 1 with the report, exit 2 with the usage) touch no file, also for every other
-// name of the input as output. Data that ends early: a file keeps what was written, '-' nothing.
+// name of the input as output. Data that ends early: an existing OUTPUT stays, a new one is not
+// made, '-' gets nothing.
 TEST_F(Contract, SingleFormRefusalsChangeNothing) {
     const std::string need = tabletext(IDS_NEED_FILE_NAMES), o = dir.path("o");
     const std::string nofolder = dir.path("none/o.wav");
@@ -147,11 +148,14 @@ TEST_F(Contract, SingleFormRefusalsChangeNothing) {
     EXPECT_EQ(s.out + r.out, "");
     EXPECT_EQ(s.err, r.err);
     EXPECT_FALSE(fileexists("-")); // the stream is no file of that name
-    EXPECT_EQ(readfile(out).substr(0, 44), canonical("", pcmbody(), 4000));
+    EXPECT_EQ(readfile(out), canonical(d));
+    EXPECT_EQ(runtool({cut, dir.path("new.wav")}).err, r.err);
+    EXPECT_FALSE(fileexists(dir.path("new.wav"))); // nor a partial new OUTPUT
 }
 
 // A batch goes on after failures, reporting in input order (the end of a file, never an earlier
-// failure's number); outputs never replace an input, each other or (-n) an existing file.
+// failure's number); outputs never replace an input, each other or (-n) an existing file. A walk
+// follows no link.
 TEST_F(Contract, BatchGoesOnAfterFailuresAndNeverReplacesAFile) {
     for (const char* folder : {"x", "out", "tree", "tree/sub"}) {
         dir.folder(folder);
@@ -160,6 +164,9 @@ TEST_F(Contract, BatchGoesOnAfterFailuresAndNeverReplacesAFile) {
     dir.write("out/b.wav", "older");
     backdate(dir.write("tree/sub/c.WAV", good));
     dir.write("tree/readme.txt", "text");
+    std::error_code nolinks; // where links can be made, a walk follows none
+    fs::create_symlink(topath(in), topath(dir.path("tree/l.wav")), nolinks);
+    fs::create_directory_symlink(topath(dir.path("x")), topath(dir.path("tree/x")), nolinks);
     Lines args = {"-n", "-o", dir.path("out"), "-j", "2"}, expected;
     auto content = [](int i) { return samples(1000 + 5000 * (i % 4), i); };
     std::size_t written = size;

@@ -1,6 +1,7 @@
 // Faults reached for real through what only POSIX has: signals, resource limits, closed pipes,
-// owners, links and extended attributes.
+// owners, links, extended attributes, file systems without unnamed files, other users.
 #include "FileSystem.h"
+#include "Messages.h"
 #include "PlatformExpect.h"
 #include "TempDir.h"
 #include "TestPlatform.h"
@@ -13,12 +14,21 @@
 #include <algorithm>
 #include <chrono>
 #include <csignal>
+#include <cstddef>
 #include <fcntl.h>
+#include <fstream>
 #include <functional>
+#include <linux/filter.h>
+#include <linux/seccomp.h>
 #include <optional>
 #include <pty.h>
+#include <regex>
+#include <sys/file.h>
+#include <sys/inotify.h>
+#include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <sys/xattr.h>
 #include <thread>
@@ -40,6 +50,25 @@ Prepare limit(int resource, rlim_t value) {
 }
 const Prepare nocore = limit(RLIMIT_CORE, 0), hugestack = limit(RLIMIT_STACK, rlim_t{1} << 45);
 const Prepare nostdin = [] { return close(0) == 0; }; // the input then opens as descriptor 0
+constexpr unsigned tmpfileflag = 020000000;           // the kernel's own O_TMPFILE bit
+// A file system as FAT is: no unnamed files (O_TMPFILE fails with EOPNOTSUPP) and no hard links
+// (linkat fails with EPERM), through a system-call filter.
+const Prepare nounnamed = [] {
+    sock_filter code[] = {
+        BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, nr)),
+        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, SYS_linkat, 0, 1),
+        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ERRNO | EPERM),
+        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, SYS_openat, 1, 0),
+        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
+        BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, args[2])),
+        BPF_JUMP(BPF_JMP | BPF_JSET | BPF_K, tmpfileflag, 0, 1),
+        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ERRNO | EOPNOTSUPP),
+        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
+    };
+    sock_fprog program{sizeof code / sizeof code[0], code};
+    return prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) == 0 &&
+           prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &program) == 0;
+};
 
 // The tool (or program) with the default signal dispositions, after prepare() in the child;
 // stderr to the file err, stdout into a pipe drained once whilerunning(pid) has returned, or
@@ -79,31 +108,80 @@ int run(const Args& args, const Prepare& prepare = nocore, const std::string& er
     return WIFEXITED(status) ? WEXITSTATUS(status) : 1000 + WTERMSIG(status);
 }
 
+const std::string named = "\\.sonorm-[0-9a-f]{16}\\.tmp"; // as the tool names its files
+
 std::size_t temporaries(const TempDir& dir, const std::string& folder = "out") {
     std::vector<std::string> names = dir.list(folder);
-    return std::count_if(names.begin(), names.end(),
-                         [](const std::string& name) { return name.rfind(".sonorm-", 0) == 0; });
+    return std::count_if(names.begin(), names.end(), [](const std::string& name) {
+        return std::regex_match(name, std::regex(named));
+    });
+}
+
+// A name as an older tool gave its files: this host's tag (FNV-1a of its name) and a process id
+// that no process here has.
+std::string oldname(int pid) {
+    char host[256] = {}, name[64];
+    gethostname(host, sizeof host - 1);
+    std::uint32_t hash = 2166136261u;
+    for (const char* c = host; *c != 0; ++c) {
+        hash = (hash ^ static_cast<unsigned char>(*c)) * 16777619u;
+    }
+    std::snprintf(name, sizeof name, ".sonorm-%08x-%d-0.tmp", hash, pid);
+    return name;
+}
+
+// Whether process pid holds a file lock, as it does on each output from its making on.
+bool writing(pid_t pid) {
+    std::ifstream locks("/proc/locks");
+    const std::string held = " FLOCK  ADVISORY  WRITE " + std::to_string(pid) + " ";
+    for (std::string line; std::getline(locks, line);) {
+        if (line.find(held) != std::string::npos) {
+            return true;
+        }
+    }
+    return false;
 }
 
 // Each run under one fault. An interrupted run ends with 128 + the signal and leaves no temporary
-// file; a killed one leaves one, which the next run removes unless its owner is alive. A failed
-// write keeps the older batch output, or in the single form what was written. The longest names
-// work; a stream's progress line is drawn on a terminal only, and cleared.
+// file, and an existing OUTPUT of the single form byte for byte; a killed one leaves only a named
+// one (no unnamed files), which the next run removes, but not while its owner lives, nor files
+// named alike that are not its user's own, locked, links or no files. A failed write keeps the
+// older output. In place, a file that changed while converted is refused and keeps the change.
+// The longest names work; a stream's progress line is drawn on a terminal only, and cleared.
 TEST(Faults, RunsUnderFaults) {
     TempDir dir;
     uselocale("C");
     const std::string out = dir.folder("out");
     constexpr std::uint32_t size = 768u << 20; // sparse: it costs no disk, it takes a while
-    std::string big =
-        dir.writesparse("big.wav", {{0, riffwave(pcmfmt() + header("data", size), size + 36)},
-                                    {44 + std::uint64_t{size} - 4, "end."}});
+    auto sparse = [&](const std::string& name, const std::string& extra) {
+        const std::uint64_t end = 44 + extra.size() + std::uint64_t{size};
+        return dir.writesparse(
+            name, {{0, riffwave(pcmfmt() + extra + header("data", size), std::uint32_t(end - 8))},
+                   {end - 4, "end."}});
+    };
+    const std::string big = sparse("big.wav", ""), song = sparse("out/song.wav", fact(1));
     const std::string data = samples(300000), err = dir.path("err"), name(255 - 5, 'n');
-    std::string in = dir.write("in.wav", decorated(data)), single = dir.path("single.wav");
-    std::string older = dir.write("out/in.wav", "older");
+    std::string in = dir.write("in.wav", decorated(data)), existing = dir.write("out/e", "kept");
+    std::string older = dir.write("out/in.wav", "older"),
+                fat = dir.write("out/f.wav", readfile(in));
     const Args small = {"-q", "-o", out, dir.write("s.wav", decorated(samples(9)))};
     Args longest = {"-q", "-j", "99999999", "-o", out};
     for (int i = 0; i < 4; ++i) {
         longest.push_back(dir.write(std::to_string(i) + name + ".wav", decorated(samples(100, i))));
+    }
+    // Look-alikes: another user's, one held by a live run in another process-id space, a link
+    // and a pipe.
+    const bool root = geteuid() == 0;
+    ASSERT_EQ(chmod(out.c_str(), 01777), 0);
+    Args alike = {dir.write("out/" + oldname(999999998), ""), dir.path("out/.sonorm-link.tmp"),
+                  dir.path("out/.sonorm-pipe.tmp")};
+    int held = open(alike[0].c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_EQ(flock(held, LOCK_EX) + symlink(in.c_str(), alike[1].c_str()) +
+                  mkfifo(alike[2].c_str(), 0600),
+              0);
+    if (root) {
+        alike.push_back(dir.write("out/" + oldname(999999999), ""));
+        ASSERT_EQ(chown(alike.back().c_str(), nobody, nobody), 0);
     }
     const Args batch = {"-o", out, big}, stream = {big, "-"};
     auto report = [](int error) {
@@ -111,24 +189,32 @@ TEST(Faults, RunsUnderFaults) {
     };
     int terminal = -1, side = -1;
     ASSERT_EQ(openpty(&terminal, &side, nullptr, nullptr, nullptr), 0);
-    // No text expected: stderr is the terminal.
+    // No text expected: stderr is the terminal. SIGCONT: stopped, appended to, continued.
     const std::vector<std::tuple<Args, Prepare, int, int, std::optional<std::string>>> cases = {
         {batch, nocore, SIGINT, 130, ""},
-        {batch, nocore, SIGTERM, 143, ""},
+        {{big, existing}, nocore, SIGTERM, 143, ""},
         {batch, nocore, SIGHUP, 129, ""},
         {batch, hugestack, SIGTERM, 143, ""},
         {batch, nocore, SIGKILL, 1009, ""},
-        {batch, nocore, SIGSTOP, 143, ""},
+        {batch, nounnamed, SIGKILL, 1009, ""},
+        {batch, nounnamed, SIGSTOP, 143, ""},
+        {{"-q", "--in-place", song},
+         nocore,
+         SIGCONT,
+         1,
+         song + ": " + say(Message::changedmeanwhile) + "\n"},
+        {{"-q", "--in-place", "--backup", "~", fat}, nounnamed, 0, 0, ""},
         {stream, nocore, 0, 0, ""},
         {stream, nocore, 0, 0, {}},
         {{"-q", "-o", out, in}, limit(RLIMIT_FSIZE, 50000), 0, 1, in + ": " + report(EFBIG)},
-        {{in, single}, limit(RLIMIT_FSIZE, 1000), 0, 1, single + ": " + report(EFBIG)},
-        {{in, "/dev/stdout"}, nocore, SIGPIPE, 1, "/dev/stdout: " + report(EPIPE)},
+        {{in, existing}, limit(RLIMIT_FSIZE, 1000), 0, 1, existing + ": " + report(EFBIG)},
+        {{in, "/proc/self/fd/1"}, nocore, SIGPIPE, 1, "/proc/self/fd/1: " + report(EPIPE)},
         {{in, "-"}, nocore, SIGPIPE, 1, "standard output: Broken pipe\n"},
         {longest, hugestack, 0, 0, ""},
         {{in, dir.path("fd0.wav")}, nostdin, 0, 0, ""},
     };
     for (const auto& [args, prepare, fault, status, text] : cases) {
+        const bool unnamed = prepare.target_type() != nounnamed.target_type();
         // The reader of a stream comes after the redraw interval, a late one also on SIGPIPE.
         auto during = [&, fault = fault, late = args == stream || fault == SIGPIPE](pid_t pid) {
             if (late) {
@@ -137,25 +223,36 @@ TEST(Faults, RunsUnderFaults) {
             if (fault == 0 || fault == SIGPIPE) {
                 return;
             }
-            while (temporaries(dir) == 0 && waitpid(pid, nullptr, WNOHANG) == 0) {
+            while (!writing(pid) && waitpid(pid, nullptr, WNOHANG) == 0) {
                 std::this_thread::sleep_for(std::chrono::milliseconds(1));
             }
-            kill(pid, fault);
+            const bool stop = fault == SIGSTOP || fault == SIGCONT;
+            kill(pid, stop ? SIGSTOP : fault);
+            if (stop) {
+                waitpid(pid, nullptr, WUNTRACED);
+            }
             if (fault == SIGSTOP) {
                 EXPECT_EQ(runtool(small).status + temporaries(dir), 1u);
                 kill(pid, SIGTERM);
-                kill(pid, SIGCONT);
+            } else if (fault == SIGCONT) {
+                std::ofstream(song, std::ios::app) << 'x';
             }
+            kill(pid, SIGCONT);
         };
         EXPECT_EQ(run(args, prepare, text ? err : ttyname(side), during, fault == SIGPIPE), status);
         EXPECT_EQ(text.value_or(""), text ? readfile(err) : "") << fault;
-        EXPECT_EQ(temporaries(dir), fault == SIGKILL ? 1u : 0u) << fault;
+        EXPECT_EQ(temporaries(dir), fault == SIGKILL && !unnamed ? 1u : 0u) << fault;
         if (fault == SIGKILL) {
             EXPECT_EQ(runtool(small).status + temporaries(dir), 0u);
         }
     }
-    EXPECT_EQ(readfile(older) + readfile(single) + readfile(dir.path("fd0.wav")),
-              "older" + canonical(data).substr(0, 1000) + canonical(data));
+    for (const std::string& name : alike) {
+        EXPECT_TRUE(fs::exists(fs::symlink_status(name))) << name;
+    }
+    EXPECT_EQ(readfile(older) + readfile(existing) + readfile(dir.path("fd0.wav")),
+              "olderkept" + canonical(data));
+    EXPECT_EQ(readfile(fat) + readfile(fat + "~"), canonical(data) + decorated(data));
+    EXPECT_EQ(filesize(song), 57 + std::uint64_t{size}); // with the appended byte
     EXPECT_EQ(readfile(dir.path("out/3" + name + ".wav")), canonical(samples(100, 3)));
     EXPECT_EQ(runtool({"-q", "--in-place", longest[5]}).status, 0);
     EXPECT_EQ(readfile(longest[5]), canonical(samples(100, 0)));
@@ -168,46 +265,136 @@ TEST(Faults, RunsUnderFaults) {
     EXPECT_EQ(shown.substr(last), "\r" + std::string(shown.size() - last - 2, ' ') + "\r");
     close(terminal);
     close(side);
+    close(held);
 }
 
-// In place keeps owner, group, set-id bits, extended attributes and symbolic links; other hard
-// links or an owner that cannot be kept refuse the file.
-TEST(Faults, InPlaceKeepsWhatTheFileWas) {
+// Staged or written in place of the file, an output keeps owner, group, set-id bits and extended
+// attributes of the file it replaces, and a symbolic link stays: its target is replaced. In place
+// refuses a file with other hard links or an owner that cannot be kept; the single form writes
+// into such a file as it is.
+TEST(Faults, OutputsKeepWhatTheFileWas) {
     TempDir dir;
     const std::string original = decorated(samples(400)), converted = canonical(samples(400));
-    std::string owned = dir.write("owned.wav", original), target = dir.write("t.wav", original);
-    std::string link = dir.path("link.wav"), linked = dir.write("linked.wav", original);
+    const std::string input = dir.write("in.wav", original);
     const bool root = geteuid() == 0;
-    ASSERT_EQ(root ? chown(owned.c_str(), nobody, nobody) + chmod(owned.c_str(), 04750) : 0, 0);
-    const bool xattrs = setxattr(owned.c_str(), "user.sonorm", "kept", 4, 0) == 0;
-    ASSERT_EQ(symlink(target.c_str(), link.c_str()) + ::link(linked.c_str(), dir.path("2").c_str()),
-              0);
     uselocale("C");
-    ProcessResult r = runtool({"-q", "--in-place", owned, link, linked});
-    EXPECT_EQ(r.err, linked + ": has 1 other hard link, not rewritten (--split-links rewrites it "
-                              "apart from them)\n");
-    struct stat info {};
-    ASSERT_EQ(stat(owned.c_str(), &info), 0);
-    EXPECT_EQ(readfile(owned) + readfile(target) + readfile(linked),
-              converted + converted + original);
-    EXPECT_EQ(root ? info.st_uid + info.st_gid + (info.st_mode & 07777) : 2 * nobody + 04750,
-              2 * nobody + 04750);
-    char value[8] = "kept";
-    EXPECT_EQ(xattrs ? getxattr(owned.c_str(), "user.sonorm", value, sizeof value) : 4, 4);
-    EXPECT_EQ(std::string(value), "kept");
-    EXPECT_TRUE(lstat(link.c_str(), &info) == 0 && S_ISLNK(info.st_mode));
-    EXPECT_EQ(runtool({"-q", "--in-place", "--split-links", linked}).status + r.status, 1);
+    for (const bool single : {false, true}) {
+        SCOPED_TRACE(single);
+        std::string owned = dir.write("owned.wav", original), target = dir.write("t.wav", original);
+        std::string link = dir.path("link.wav"), linked = dir.write("linked.wav", original);
+        ASSERT_EQ(root ? chown(owned.c_str(), nobody, nobody) + chmod(owned.c_str(), 04750) : 0, 0);
+        const bool xattrs = setxattr(owned.c_str(), "user.sonorm", "kept", 4, 0) == 0;
+        ASSERT_EQ(symlink(target.c_str(), link.c_str()) +
+                      ::link(linked.c_str(), dir.path("2").c_str()),
+                  0);
+        ProcessResult r;
+        if (single) {
+            for (const std::string& output : {owned, link, linked}) {
+                r = runtool({input, output});
+                EXPECT_EQ(r.status, 0) << output;
+            }
+        } else {
+            r = runtool({"-q", "--in-place", owned, link, linked});
+        }
+        EXPECT_EQ(r.err, single ? ""
+                                : linked + ": has 1 other hard link, not rewritten "
+                                           "(--split-links rewrites it apart from them)\n");
+        struct stat info {};
+        ASSERT_EQ(stat(owned.c_str(), &info), 0);
+        EXPECT_EQ(readfile(owned) + readfile(target) + readfile(dir.path("2")),
+                  converted + converted + (single ? converted : original));
+        EXPECT_EQ(root ? info.st_uid + info.st_gid + (info.st_mode & 07777) : 2 * nobody + 04750,
+                  2 * nobody + 04750);
+        char value[8] = "kept";
+        EXPECT_EQ(xattrs ? getxattr(owned.c_str(), "user.sonorm", value, sizeof value) : 4, 4);
+        EXPECT_EQ(std::string(value), "kept");
+        EXPECT_TRUE(lstat(link.c_str(), &info) == 0 && S_ISLNK(info.st_mode));
+        for (const char* name : {"owned.wav", "t.wav", "link.wav", "linked.wav", "2"}) {
+            fs::remove(dir.path(name));
+        }
+    }
+    std::string linked = dir.write("linked.wav", original);
+    ASSERT_EQ(::link(linked.c_str(), dir.path("2").c_str()), 0);
+    EXPECT_EQ(runtool({"-q", "--in-place", "--split-links", linked}).status, 0);
     EXPECT_EQ(readfile(linked) + readfile(dir.path("2")), converted + original);
-    // As another user, in a folder open to all, on a file that user may write but not own;
-    // the tool copied where that user may run it.
+    // As another user, in a folder open to all (the tool copied where that user may run it):
+    // in place on a file that user does not own, the single form onto a read-only file of that
+    // user's, which the program could not write either, and onto a file of that user's in a
+    // folder where it cannot create files, which is written as it is.
     std::string tool = dir.path("sonorm-cli"), other = dir.write("other.wav", original);
+    std::string readonly = dir.write("readonly.wav", "kept"), closed = dir.folder("closed");
+    std::string inside = dir.write("closed/out.wav", "");
     ASSERT_TRUE(chmod(dir.path().c_str(), 0777) == 0 && fs::copy_file(toolpath(), tool));
+    ASSERT_EQ(root ? chown(readonly.c_str(), nobody, nobody) + chmod(readonly.c_str(), 0444) +
+                         chown(inside.c_str(), nobody, nobody)
+                   : 0,
+              0);
     auto asnobody = [] { return setgid(nobody) == 0 && setuid(nobody) == 0; };
-    EXPECT_EQ(root ? run({"-q", "--in-place", other}, asnobody, "/dev/null", nullptr, false, tool)
-                   : 1,
-              1);
-    EXPECT_EQ(readfile(other), original);
+    const std::vector<std::pair<Args, int>> runs = {
+        {{"-q", "--in-place", other}, 1}, {{input, readonly}, 1}, {{input, inside}, 0}};
+    for (const auto& [args, status] : runs) {
+        EXPECT_EQ(root ? run(args, asnobody, "/dev/null", nullptr, false, tool) : status, status);
+    }
+    EXPECT_EQ(readfile(other) + readfile(readonly), original + "kept");
+    EXPECT_EQ(readfile(inside), root ? converted : "");
     EXPECT_EQ(temporaries(dir, ""), 0u);
+}
+
+// Root converting in a folder that another user owns, who renames a symbolic link to a file of
+// root's over each temporary name the moment it appears (seen through inotify): whatever the
+// runs report, nothing outside the folder changes, with unnamed files or without.
+TEST(Faults, NoLinkSwapReachesOutsideTheFolder) {
+    if (geteuid() != 0) {
+        GTEST_SKIP() << "only root can give the folder to another user";
+    }
+    TempDir dir;
+    const std::string secret = dir.write("secret", "root's"), home = dir.folder("home");
+    const std::string input = dir.write("in.wav", decorated(samples(100000)));
+    ASSERT_EQ(chmod(secret.c_str(), 0600) + chown(home.c_str(), nobody, nobody), 0);
+    backdate(secret);
+    int ready[2];
+    ASSERT_EQ(pipe(ready), 0);
+    pid_t swapper = fork();
+    if (swapper == 0) {
+        int watch = inotify_init();
+        if (setgid(nobody) != 0 || setuid(nobody) != 0 ||
+            inotify_add_watch(watch, home.c_str(), IN_CREATE | IN_MOVED_TO) < 0 ||
+            write(ready[1], "", 1) != 1) {
+            _exit(1);
+        }
+        alignas(inotify_event) char events[4096];
+        for (ssize_t got; (got = read(watch, events, sizeof events)) > 0;) {
+            for (char* at = events; at < events + got;) {
+                const auto* event = reinterpret_cast<inotify_event*>(at);
+                at += sizeof(inotify_event) + event->len;
+                std::string name = event->len != 0 ? event->name : "";
+                if (name.rfind(".sonorm-", 0) == 0) {
+                    std::string swap = home + "/swap";
+                    if (symlink(secret.c_str(), swap.c_str()) == 0 &&
+                        rename(swap.c_str(), (home + "/" + name).c_str()) != 0) {
+                        unlink(swap.c_str());
+                    }
+                }
+            }
+        }
+        _exit(0);
+    }
+    char byte;
+    ASSERT_EQ(read(ready[0], &byte, 1), 1);
+    for (const Prepare& prepare : {nocore, nounnamed}) {
+        fs::remove(home + "/song.wav"); // a link the last run may have left
+        std::string song = dir.write("home/song.wav", decorated(samples(100000)));
+        run({"-q", "--in-place", song}, prepare);
+        run({"-q", "--keep-times", "-o", home, input}, prepare);
+    }
+    kill(swapper, SIGKILL);
+    waitpid(swapper, nullptr, 0);
+    struct stat info {};
+    ASSERT_EQ(stat(secret.c_str(), &info), 0);
+    EXPECT_EQ(readfile(secret), "root's");
+    EXPECT_EQ(info.st_uid, 0u);
+    EXPECT_EQ(info.st_mode & 07777, 0600u);
+    EXPECT_EQ(modtime(secret), backdatedtime());
 }
 
 // The first of LC_ALL, LC_MESSAGES and LANG that is set decides by its language code (before
