@@ -87,10 +87,14 @@ public:
     bool open(const std::string& name, std::error_code& error);
     const fs::path& path() const { return full; }
     FileHandle handle() const { return held; }
+    // Whether closing a file in it may report a failed write that no write reported (network
+    // file systems do; settlefile hears it), as far as its file system is known.
+    bool latefailures() const { return late; }
 
 private:
     fs::path full;
     FileHandle held = nofile;
+    bool late = true;
 };
 
 // The file name in folder, a link not followed.
@@ -108,6 +112,10 @@ bool createnamed(const Folder& folder, const std::string& name, bool privatefile
 bool lockfile(const Folder& folder, const std::string& name, FileHandle file);
 // Gives the open file a further name in folder.
 bool linkfile(const Folder& folder, FileHandle file, const std::string& name,
+              std::error_code& error);
+// Gives the file made by createunnamed its name in folder, which must not exist (else
+// std::errc::file_exists); durable: the name has reached the disk when this returns.
+bool namefile(const Folder& folder, FileHandle file, const std::string& name, bool durable,
               std::error_code& error);
 // Renames from over to in folder; durable: the rename has reached the disk when this returns.
 bool renamefile(const Folder& folder, const std::string& from, const std::string& to, bool durable,

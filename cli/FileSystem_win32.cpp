@@ -151,8 +151,10 @@ std::string realname(const std::string& name) {
     return name;
 }
 
+// A close reports nothing that the writes did not (see settlefile).
 bool Folder::open(const std::string& name, std::error_code& error) {
     full = fs::absolute(topath(name.empty() ? "." : name), error);
+    late = false;
     return !error;
 }
 
@@ -186,6 +188,12 @@ bool linkfile(const Folder& folder, FileHandle file, const std::string& name,
     path.resize(size);
     return (size != 0 && CreateHardLinkW(infolder(folder, name).c_str(), path.c_str(), nullptr)) ||
            fail(error);
+}
+
+// No file here is without a name (createunnamed).
+bool namefile(const Folder&, FileHandle, const std::string&, bool, std::error_code& error) {
+    error = std::make_error_code(std::errc::not_supported);
+    return false;
 }
 
 // A read-only file is replaced too, as in place keeps the attribute on the new file: the
