@@ -20,6 +20,9 @@ fs::path topath(const std::string& name);
 std::string nameof(const fs::path& path);
 // A key two names share when they spell the same path (letter case ignored on Windows).
 std::string pathkey(const std::string& name);
+// The same for names that differ only below one folder spelled alike, where they hold no "."
+// or ".." parts, without asking where that folder is.
+std::string namekey(const std::string& name);
 // The size of the file name reaches; 0 when it cannot be examined.
 inline std::uint64_t filesize(const std::string& name) {
     std::error_code error;

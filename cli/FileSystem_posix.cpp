@@ -97,9 +97,21 @@ std::string nameof(const fs::path& path) {
     return path.string();
 }
 
+// The working folder is asked once: the tool never changes it.
 std::string pathkey(const std::string& name) {
-    std::error_code error;
-    return fs::absolute(name, error).lexically_normal().string();
+    static const fs::path working = [] {
+        std::error_code error;
+        return fs::current_path(error);
+    }();
+    const fs::path path(name);
+    if (path.is_absolute()) {
+        return path.lexically_normal().string();
+    }
+    return working.empty() ? std::string() : (working / path).lexically_normal().string();
+}
+
+std::string namekey(const std::string& name) {
+    return name;
 }
 
 bool fileinfo(const std::string& name, FileInfo& info) {

@@ -124,6 +124,14 @@ std::string pathkey(const std::string& name) {
     return key;
 }
 
+std::string namekey(const std::string& name) {
+    std::string key = name;
+    if (!key.empty()) {
+        CharUpperBuffA(key.data(), static_cast<DWORD>(key.size()));
+    }
+    return key;
+}
+
 bool fileinfo(const std::string& name, FileInfo& info) {
     UniqueFile file = openexisting(topath(name).wstring(), 0, FILE_FLAG_BACKUP_SEMANTICS);
     return file && given(file.get(), info);

@@ -1,6 +1,7 @@
-// Runs the jobs on worker threads and hands each outcome over in job order, as soon as every
-// earlier job has finished. A thread that cannot be created means fewer workers; with none at
-// all the calling thread does the work.
+// Runs the jobs on worker threads, the calling thread among them, and hands each outcome over
+// in job order, as soon as every earlier job has finished, on whichever worker finished the last
+// of them. A thread that cannot be created means fewer workers; with none at all the calling
+// thread does the work.
 #ifndef SONORM_CLI_RUNNER_H
 #define SONORM_CLI_RUNNER_H
 

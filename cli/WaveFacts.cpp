@@ -9,13 +9,20 @@ using namespace wave;
 
 namespace {
 
+// The chunks most files have ("fmt ", "fact", "LIST", "data") and a few more: one allocation.
+constexpr std::size_t usualchunks = 8;
+
+// Formatted only where a byte needs it: every chunk header of every file passes here.
 std::string printableid(const std::uint8_t* id) {
     std::string out;
     for (std::size_t i = 0; i < idsize; ++i) {
+        if (id[i] >= firstprintable && id[i] <= lastprintable && id[i] != '\\') {
+            out += static_cast<char>(id[i]);
+            continue;
+        }
         char hex[5];
         std::snprintf(hex, sizeof hex, "\\x%02X", id[i]);
-        bool plain = id[i] >= firstprintable && id[i] <= lastprintable && id[i] != '\\';
-        out += plain ? std::string(1, static_cast<char>(id[i])) : std::string(hex);
+        out += hex;
     }
     return out;
 }
@@ -23,7 +30,9 @@ std::string printableid(const std::uint8_t* id) {
 } // namespace
 
 WaveFacts::WaveFacts(std::function<void(std::uint64_t)> onprogress)
-    : progress(std::move(onprogress)) {}
+    : progress(std::move(onprogress)) {
+    walked.reserve(usualchunks);
+}
 
 void WaveFacts::chunkread(const std::uint8_t* header, std::uint64_t offset) {
     walked.push_back(ChunkEntry{printableid(header), get32(header + chunksizeat), offset});
