@@ -63,6 +63,9 @@ std::string describe(const WaveFacts& facts) {
     for (const ChunkEntry& chunk : facts.dropped) {
         add(say(Message::droppedchunk, {chunk.id, std::to_string(chunk.size)}));
     }
+    if (facts.moredropped != 0) {
+        add(say(Message::moredropped, {std::to_string(facts.moredropped)}));
+    }
     if (facts.fmtextra != 0) {
         add(say(Message::extrafmtbytes, {std::to_string(facts.fmtextra)}));
     }
@@ -142,6 +145,7 @@ std::string checkjson(const std::string& name, const Outcome& outcome) {
                   {"datastart", facts.datastart},
                   {"filesize", facts.filesize},
                   {"dropped", dropped},
+                  {"moredropped", facts.moredropped},
                   {"fmtextra", facts.fmtextra},
                   {"trailing", facts.trailing},
                   {"repairs", utf8texts(repairtexts(facts))}};
