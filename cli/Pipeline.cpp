@@ -4,6 +4,7 @@
 #include "FileSystem.h"
 #include "Messages.h"
 #include "ReportText.h"
+#include "SpecialFile.h"
 #include "TempFile.h"
 #include "WaveLayout.h"
 #include "WaveWriter.h"
@@ -106,6 +107,9 @@ Outcome handle(const Job& job, const Policy& policy,
                const std::function<void(std::uint64_t)>& progress) {
     if (!job.problem.empty()) {
         return finished(job.skip ? Status::skipped : Status::failed, job.problem);
+    }
+    if (std::string special = specialfile(job.input); !special.empty()) {
+        return finished(Status::failed, special); // named: refused (a walk skips it)
     }
     std::error_code error;
     const bool tostdout = policy.write && !policy.staged && job.output == standardstream;
