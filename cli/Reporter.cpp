@@ -167,14 +167,20 @@ Reporter::Reporter(const Options& runoptions, const std::vector<Job>& jobs)
 
 void Reporter::clearline() {
     if (shown != 0) {
-        writeerr("\r" + std::string(shown, ' ') + "\r");
+        errfailed |= !writeerr("\r" + std::string(shown, ' ') + "\r");
         shown = 0;
     }
 }
 
 void Reporter::print(bool toout, const std::string& text) {
     clearline();
-    (toout ? writeout : writeerr)(text + linebreak);
+    const std::string line = text + linebreak;
+    std::error_code error;
+    if (!toout) {
+        errfailed |= !writeerr(line);
+    } else if (!writeoutdata(line.data(), line.size(), error) && !outerror) {
+        outerror = error;
+    }
 }
 
 // files done of all, bytes of all, rate; only when the last drawing is old enough.
@@ -193,7 +199,7 @@ void Reporter::draw() {
             {formatbytes(readbytes), formatbytes(totalbytes),
              formatbytes(static_cast<std::uint64_t>(static_cast<double>(readbytes) / seconds))});
     std::size_t length = text.size();
-    writeerr("\r" + text + std::string(shown > length ? shown - length : 0, ' '));
+    errfailed |= !writeerr("\r" + text + std::string(shown > length ? shown - length : 0, ' '));
     shown = length;
 }
 
@@ -233,8 +239,12 @@ int Reporter::finish() {
             {count(Status::converted), count(Status::failed), count(Status::skipped),
              count(Status::unchanged), std::to_string(written), time});
     clearline();
+    // A report or summary that did not go out is no success.
+    if (outerror) {
+        print(false, say(Message::toolprefix, {say(Message::stdoutfailed, {errortext(outerror)})}));
+    }
     if (!options.quiet && options.mode != Mode::single) {
         print(false, text);
     }
-    return counts[index(Status::failed)] != 0 ? exitfailed : exitok;
+    return counts[index(Status::failed)] != 0 || outerror || errfailed ? exitfailed : exitok;
 }
