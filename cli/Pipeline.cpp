@@ -1,6 +1,8 @@
 #include "Pipeline.h"
 
+#include "Codes.h"
 #include "ConsoleIo.h"
+#include "Descriptors.h"
 #include "FileSystem.h"
 #include "Messages.h"
 #include "ReportText.h"
@@ -20,8 +22,15 @@ Outcome finished(Status status, std::string message = std::string()) {
     return outcome;
 }
 
+// A failure caused by error; one for lack of descriptors may run again (see Runner.h).
+Outcome failedby(const std::error_code& error, std::string message) {
+    Outcome outcome = finished(Status::failed, std::move(message));
+    outcome.nodescriptors = outofdescriptors(static_cast<std::uint32_t>(error.value()));
+    return outcome;
+}
+
 Outcome failed(Message message, const std::string& name, const std::error_code& error) {
-    return finished(Status::failed, say(message, {name, errortext(error)}));
+    return failedby(error, say(message, {name, errortext(error)}));
 }
 
 // Reads the rest of the data in the writer's blocks, so that a file whose data ends early
@@ -90,6 +99,11 @@ Policy policyfor(const Options& options) {
 Outcome runjob(const Job& job, const Policy& policy,
                const std::function<void(std::uint64_t)>& progress) {
     Outcome outcome = handle(job, policy, progress);
+    if (codes::kindof(outcome.result.code) == codes::kindlasterror &&
+        outofdescriptors(outcome.result.syserr)) {
+        outcome.nodescriptors = true;
+        return outcome; // it runs again, or fails as it is
+    }
     if (!policy.write && !policy.repair && outcome.result.code != 0) {
         Policy lenient = policy;
         lenient.repair = true;
@@ -178,7 +192,7 @@ Outcome handle(const Job& job, const Policy& policy,
         return outcome;
     }
     if (policy.durable && !flushfile(target, error)) {
-        return finished(Status::failed, say(Message::cannotflush, {errortext(error)}));
+        return failedby(error, say(Message::cannotflush, {errortext(error)}));
     }
     if (policy.keepattributes && !copyattributes(job.output, target, error)) {
         return failed(Message::cannotkeepattributes, job.output, error);
