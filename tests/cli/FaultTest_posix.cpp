@@ -231,9 +231,18 @@ TEST(Faults, RunsUnderFaults) {
     EXPECT_EQ(facts["moredropped"], chunks + 1 - 256);
 }
 
-// A job that found no descriptor free runs again once another job has ended and given its own
-// back; jobs that find none while no other runs fail as they are, and the run ends.
+// Workers fit the descriptor limit, 8 each at most. A job that found no descriptor free runs
+// again once another job has ended and given its own back; jobs that find none while no other
+// runs fail as they are, and the run ends.
 TEST(Faults, JobsWaitForDescriptors) {
+    rlimit old{};
+    ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &old), 0);
+    const rlimit low{64, old.rlim_max};
+    ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &low), 0);
+    const unsigned fit = workercount(64, 300);
+    setrlimit(RLIMIT_NOFILE, &old);
+    EXPECT_GE(fit, 1u);
+    EXPECT_LE(fit, 64u / 8);
     std::atomic<bool> giving{false}, failed{false};
     std::atomic<int> attempts{0};
     auto work = [&](const Job& job) {
