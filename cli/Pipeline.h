@@ -30,6 +30,7 @@ struct Outcome {
     std::optional<WaveFacts> facts;
     // --check without --repair, a file refused: the facts of the read --repair would take.
     std::optional<WaveFacts> wouldrepair;
+    bool nodescriptors = false; // failed for lack of file descriptors, nothing written
 };
 
 // Every output file is made beside its place and renamed over it when complete (staged). What

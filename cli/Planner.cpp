@@ -4,6 +4,7 @@
 #include "Messages.h"
 #include "QuotedName.h"
 #include "ReportText.h"
+#include "SpecialFile.h"
 #include "StringTexts.h"
 
 #include <algorithm>
@@ -61,7 +62,8 @@ void walk(const std::string& folder, const fs::path& relative, const std::string
                 walk(name, below, outdirkey, jobs);
             }
         } else if (entry.exists(error) && iswavname(name)) {
-            jobs.push_back(Job{name, nameof(below), "", false, 0});
+            std::string special = specialfile(name);
+            jobs.push_back(Job{name, nameof(below), special, !special.empty(), 0});
         }
     }
 }

@@ -75,6 +75,9 @@ std::string describe(const WaveFacts& facts) {
     for (const ChunkEntry& chunk : facts.dropped) {
         add(say(Message::droppedchunk, {chunk.id, std::to_string(chunk.size)}));
     }
+    if (facts.moredropped != 0) {
+        add(say(Message::moredropped, {std::to_string(facts.moredropped)}));
+    }
     if (facts.fmtextra != 0) {
         add(say(Message::extrafmtbytes, {std::to_string(facts.fmtextra)}));
     }
@@ -154,6 +157,7 @@ std::string checkjson(const std::string& name, const Outcome& outcome) {
                   {"datastart", facts.datastart},
                   {"filesize", facts.filesize},
                   {"dropped", dropped},
+                  {"moredropped", facts.moredropped},
                   {"fmtextra", facts.fmtextra},
                   {"trailing", facts.trailing},
                   {"repairs", utf8texts(repairtexts(facts))}};
@@ -179,14 +183,20 @@ Reporter::Reporter(const Options& runoptions, const std::vector<Job>& jobs)
 
 void Reporter::clearline() {
     if (shown != 0) {
-        writeerr("\r" + std::string(shown, ' ') + "\r");
+        errfailed |= !writeerr("\r" + std::string(shown, ' ') + "\r");
         shown = 0;
     }
 }
 
 void Reporter::print(bool toout, const std::string& text) {
     clearline();
-    (toout ? writeout : writeerr)(text + linebreak);
+    const std::string line = text + linebreak;
+    std::error_code error;
+    if (!toout) {
+        errfailed |= !writeerr(line);
+    } else if (!writeoutdata(line.data(), line.size(), error) && !outerror) {
+        outerror = error;
+    }
 }
 
 // files done of all, bytes of all, rate; only when the last drawing is old enough.
@@ -205,7 +215,7 @@ void Reporter::draw() {
             {formatbytes(readbytes), formatbytes(totalbytes),
              formatbytes(static_cast<std::uint64_t>(static_cast<double>(readbytes) / seconds))});
     std::size_t length = text.size();
-    writeerr("\r" + text + std::string(shown > length ? shown - length : 0, ' '));
+    errfailed |= !writeerr("\r" + text + std::string(shown > length ? shown - length : 0, ' '));
     shown = length;
 }
 
@@ -248,8 +258,12 @@ int Reporter::finish() {
             {count(Status::converted), count(Status::failed), count(Status::skipped),
              count(Status::unchanged), std::to_string(written), time});
     clearline();
+    // A report or summary that did not go out is no success.
+    if (outerror) {
+        print(false, say(Message::toolprefix, {say(Message::stdoutfailed, {errortext(outerror)})}));
+    }
     if (!options.quiet && options.mode != Mode::single) {
         print(false, text);
     }
-    return counts[index(Status::failed)] != 0 ? exitfailed : exitok;
+    return counts[index(Status::failed)] != 0 || outerror || errfailed ? exitfailed : exitok;
 }

@@ -21,7 +21,9 @@ int fd(FileHandle file) {
 } // namespace
 
 FileHandle fileopenread(const char* name) {
-    int file = ::open(name, O_RDONLY | O_CLOEXEC);
+    // A FIFO or device put in the file's place after the caller looked cannot hold the open, or
+    // a read, forever; regular files ignore the flag.
+    int file = ::open(name, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (file < 0) {
         return nofile;
     }

@@ -31,8 +31,12 @@ struct WaveRepairs {
 
 class WaveSource {
 public:
+    // Of a "fmt " body only what the checks and the writer read is kept, the rest is skipped:
+    // memory is the same whatever size a file declares.
+    static constexpr std::size_t keptformatbody = wave::extensiblebodysize;
+
     WaveSource();
-    // Releases the format record; does no file work (the owner closes after a successful open).
+    // Does no file work (the owner closes after a successful open).
     virtual ~WaveSource();
     WaveSource(const WaveSource&) = delete;
     WaveSource& operator=(const WaveSource&) = delete;
@@ -72,8 +76,9 @@ public:
     // closed.
     FileHandle handle() const { return file; }
     const std::uint8_t* riffheader() const { return riff; }
-    // The whole "fmt " chunk: id, size, body; nullptr when none was read.
-    const std::uint8_t* formatrecord() const { return format; }
+    // The "fmt " chunk as far as it is kept: id, declared size and the first keptformatbody
+    // body bytes (zeros past a shorter body); nullptr when none was read.
+    const std::uint8_t* formatrecord() const { return hasformat ? format : nullptr; }
     const std::uint8_t* datachunkid() const { return dataid; }
     std::uint32_t datachunksize() const { return datasize; }
     std::uint32_t totalsamples() const { return samplecount; }
@@ -91,7 +96,8 @@ private:
 
     FileHandle file;
     std::uint8_t riff[wave::riffheadersize];
-    std::uint8_t* format; // one block of chunk size + 8 bytes
+    std::uint8_t format[wave::chunkheadersize + keptformatbody];
+    bool hasformat; // a "fmt " chunk was read into format
     std::uint8_t dataid[wave::idsize];
     std::uint32_t datasize;
     std::uint32_t samplecount;

@@ -1,8 +1,10 @@
 // Faults reached for real through what only POSIX has: signals, resource limits, closed pipes,
-// owners, links, extended attributes, file systems without unnamed files, other users.
+// FIFOs, full devices, owners, links, extended attributes, file systems without unnamed files,
+// other users.
 #include "FileSystem.h"
 #include "Messages.h"
 #include "PlatformExpect.h"
+#include "Runner.h"
 #include "TempDir.h"
 #include "TestPlatform.h"
 #include "UserLanguage.h"
@@ -69,8 +71,15 @@ const Prepare nounnamed = [] {
     return prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) == 0 &&
            prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &program) == 0;
 };
+const Prepare bounded = [] { return alarm(60) == 0; }; // a run that would hang fails instead
+Prepare full(int stream) {
+    return [=] { return dup2(open("/dev/full", O_WRONLY), stream) == stream; };
+}
 
-// The tool (or program) with the default signal dispositions, after prepare() in the child;
+rusage usage{};      // of the last run's child
+std::string drained; // the start of its stdout
+
+// The tool (or program) with the default signal dispositions, prepare() run in the child last;
 // stderr to the file err, stdout into a pipe drained once whilerunning(pid) has returned, or
 // read once and closed (hangup). Its exit status, or 1000 + the signal that ended it.
 int run(const Args& args, const Prepare& prepare = nocore, const std::string& err = "/dev/null",
@@ -90,7 +99,7 @@ int run(const Args& args, const Prepare& prepare = nocore, const std::string& er
         std::signal(SIGPIPE, SIG_DFL);
         std::signal(SIGXFSZ, SIG_DFL);
         int errfile = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        if (prepare() && dup2(errfile, 2) >= 0 && dup2(ends[1], 1) >= 0) {
+        if (dup2(errfile, 2) >= 0 && dup2(ends[1], 1) >= 0 && prepare()) {
             execv(program.c_str(), const_cast<char* const*>(argv.data()));
         }
         _exit(127);
@@ -100,11 +109,13 @@ int run(const Args& args, const Prepare& prepare = nocore, const std::string& er
         whilerunning(pid);
     }
     static char block[1 << 16];
-    while (read(ends[0], block, sizeof block) > 0 && !hangup) {
+    drained.clear();
+    for (ssize_t got; (got = read(ends[0], block, sizeof block)) > 0 && !hangup;) {
+        drained.append(block, drained.size() < sizeof block ? std::size_t(got) : 0);
     }
     close(ends[0]);
     int status = 0;
-    waitpid(pid, &status, 0);
+    wait4(pid, &status, 0, &usage);
     return WIFEXITED(status) ? WEXITSTATUS(status) : 1000 + WTERMSIG(status);
 }
 
@@ -147,7 +158,9 @@ bool writing(pid_t pid) {
 // one (no unnamed files), which the next run removes, but not while its owner lives, nor files
 // named alike that are not its user's own, locked, links or no files. A failed write keeps the
 // older output. In place, a file that changed while converted is refused and keeps the change.
-// The longest names work; a stream's progress line is drawn on a terminal only, and cleared.
+// A report that cannot be written fails the run. A FIFO is skipped in a walk and refused when
+// named; -j fits the descriptor limit. The longest names work; a stream's progress line is drawn
+// on a terminal only, and cleared. Memory stays bounded whatever sizes a file declares.
 TEST(Faults, RunsUnderFaults) {
     TempDir dir;
     uselocale("C");
@@ -184,6 +197,16 @@ TEST(Faults, RunsUnderFaults) {
         ASSERT_EQ(chown(alike.back().c_str(), nobody, nobody), 0);
     }
     const Args batch = {"-o", out, big}, stream = {big, "-"};
+    const std::string fifos = dir.folder("fifos"), fifo = dir.path("fifos/p.wav");
+    dir.write("fifos/c.wav", canonical(samples(8)));
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    Args many = {"-q", "-j", "64", "-o", dir.path("many")};
+    for (int i = 0; i < 300; ++i) {
+        many.push_back(dir.write("m" + std::to_string(i) + ".wav", decorated(samples(40, i))));
+    }
+    const std::string nospace = "sonorm-cli: standard output: " + platform::systemtext(ENOSPC) +
+                                "\nsonorm-cli: 1 would convert, 0 would fail, 0 skipped, 0 already "
+                                "canonical; T s\n";
     auto report = [](int error) {
         return platform::systemtext(error) + " [1,5,1," + std::to_string(error) + "]\n";
     };
@@ -212,6 +235,22 @@ TEST(Faults, RunsUnderFaults) {
         {{in, "-"}, nocore, SIGPIPE, 1, "standard output: Broken pipe\n"},
         {longest, hugestack, 0, 0, ""},
         {{in, dir.path("fd0.wav")}, nostdin, 0, 0, ""},
+        {{"-r", "-o", dir.path("fifo-out"), fifos},
+         bounded,
+         0,
+         0,
+         fifo + ": skipped: is a FIFO, not a regular file: not read\nsonorm-cli: 0 converted, 0 "
+                "failed, 1 skipped, 1 already canonical; 52 bytes written in T s\n"},
+        {{fifo, dir.path("x.wav")}, bounded, 0, 1, "is a FIFO, not a regular file: not read\n"},
+        {{"/dev/null", dir.path("x.wav")},
+         nocore,
+         0,
+         1,
+         "is a device, not a regular file: not read\n"},
+        {many, limit(RLIMIT_NOFILE, 64), 0, 0, ""},
+        {{"--check", in}, full(1), 0, 1, nospace},
+        {{"--check", "--json", in}, full(1), 0, 1, nospace},
+        {{"-o", dir.path("full"), in}, full(2), 0, 1, ""},
     };
     for (const auto& [args, prepare, fault, status, text] : cases) {
         const bool unnamed = prepare.target_type() != nounnamed.target_type();
@@ -240,7 +279,9 @@ TEST(Faults, RunsUnderFaults) {
             kill(pid, SIGCONT);
         };
         EXPECT_EQ(run(args, prepare, text ? err : ttyname(side), during, fault == SIGPIPE), status);
-        EXPECT_EQ(text.value_or(""), text ? readfile(err) : "") << fault;
+        const std::regex time("[0-9]+\\.[0-9]{2} s");
+        EXPECT_EQ(text.value_or(""), text ? std::regex_replace(readfile(err), time, "T s") : "")
+            << fault;
         EXPECT_EQ(temporaries(dir), fault == SIGKILL && !unnamed ? 1u : 0u) << fault;
         if (fault == SIGKILL) {
             EXPECT_EQ(runtool(small).status + temporaries(dir), 0u);
@@ -266,6 +307,68 @@ TEST(Faults, RunsUnderFaults) {
     close(terminal);
     close(side);
     close(held);
+    EXPECT_EQ(dir.list("many").size(), 300u);
+    // Sparse files: a "fmt " body of 1 GiB; 64 MiB of empty chunks, of which a check lists the
+    // first 256 (an earlier "fmt " in its place) and counts the rest.
+    const std::string fmt =
+        dir.writesparse("fmt.wav", {{0, riffwave(header("fmt ", 1 << 30) + pcmbody())},
+                                    {20 + (1u << 30), chunk("data", samples(4068))}});
+    const std::uint64_t mib64 = 64 << 20, chunks = (mib64 - 72) / 8;
+    const std::string empty = dir.writesparse(
+        "empty.wav", {{0, riffwave(pcmfmt())}, {mib64 - 36, pcmfmt() + chunk("data", "abcd")}});
+    run({"--check", in});
+    const long baseline = usage.ru_maxrss; // KiB
+    for (const Args& args :
+         {Args{fmt, dir.path("fmt-out.wav")}, Args{"--check", "--json", empty}}) {
+        EXPECT_EQ(run(args), 0);
+        EXPECT_LT(usage.ru_maxrss - baseline, 64 << 10) << args[0];
+    }
+    nlohmann::json facts = nlohmann::json::parse(drained);
+    EXPECT_EQ(facts["dropped"].size(), 256u);
+    EXPECT_EQ(facts["dropped"][0]["id"], "fmt ");
+    EXPECT_EQ(facts["moredropped"], chunks + 1 - 256);
+}
+
+// Workers fit the descriptor limit, 8 each at most. A job that found no descriptor free runs
+// again once another job has ended and given its own back; jobs that find none while no other
+// runs fail as they are, and the run ends.
+TEST(Faults, JobsWaitForDescriptors) {
+    rlimit old{};
+    ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &old), 0);
+    const rlimit low{64, old.rlim_max};
+    ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &low), 0);
+    const unsigned fit = workercount(64, 300);
+    setrlimit(RLIMIT_NOFILE, &old);
+    EXPECT_GE(fit, 1u);
+    EXPECT_LE(fit, 64u / 8);
+    std::atomic<bool> giving{false}, failed{false};
+    std::atomic<int> attempts{0};
+    auto work = [&](const Job& job) {
+        Outcome outcome;
+        outcome.status = Status::converted;
+        if (job.input == "gives") {
+            giving = true;
+            while (!failed) {
+                std::this_thread::yield();
+            }
+            return outcome;
+        }
+        while (job.input == "waits" && !giving) {
+            std::this_thread::yield();
+        }
+        outcome.nodescriptors = ++attempts == 1 || job.input == "none";
+        outcome.status = outcome.nodescriptors ? Status::failed : outcome.status;
+        failed = true;
+        return outcome;
+    };
+    std::vector<Status> ended;
+    auto done = [&](const Job&, const Outcome& outcome) { ended.push_back(outcome.status); };
+    auto job = [](const char* role) { return Job{role, "", "", false, 0}; };
+    runjobs({job("waits"), job("gives")}, 2, work, done);
+    runjobs({job("none"), job("none")}, 2, work, done);
+    EXPECT_EQ(ended, (std::vector<Status>{Status::converted, Status::converted, Status::failed,
+                                          Status::failed}));
+    EXPECT_EQ(attempts, 4);
 }
 
 // Staged or written in place of the file, an output keeps owner, group, set-id bits and extended
