@@ -4,6 +4,8 @@
 #include "UserLanguage.h"
 
 #include <cstdlib>
+#include <iomanip>
+#include <tuple>
 
 // The line starts with a redirection: cmd would take a leading quote and the last one away.
 // No argument of the tests holds a double quote, a dollar or a percent sign.
@@ -26,6 +28,15 @@ ProcessResult runtool(const std::vector<std::string>& args, const std::string& i
         }
     }
     return result;
+}
+
+bool operator==(const ProcessResult& a, const ProcessResult& b) {
+    return std::tie(a.status, a.out, a.err) == std::tie(b.status, b.out, b.err);
+}
+
+std::ostream& operator<<(std::ostream& out, const ProcessResult& r) {
+    return out << "{" << r.status << ", " << std::quoted(r.out) << ", " << std::quoted(r.err)
+               << "}";
 }
 
 void uselocale(const char* locale) {

@@ -2,6 +2,7 @@
 #ifndef SONORM_TESTS_CLI_TESTPLATFORM_H
 #define SONORM_TESTS_CLI_TESTPLATFORM_H
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -9,6 +10,9 @@ struct ProcessResult {
     int status = -1;
     std::string out, err;
 };
+// Each field compared on its own; printed as {status, out, err} when a check fails.
+bool operator==(const ProcessResult& a, const ProcessResult& b);
+std::ostream& operator<<(std::ostream& out, const ProcessResult& r);
 
 // Runs the tool with input as its standard input; stdout and stderr captured.
 ProcessResult runtool(const std::vector<std::string>& args, const std::string& input = "");
