@@ -17,17 +17,12 @@ ProcessResult runtool(const std::vector<std::string>& args, const std::string& i
         line += quote(arg);
     }
     line += " >" + quote(capture.path("out")) + " 2>" + quote(capture.path("err"));
-    ProcessResult result;
-    // The tool never fails silently; Wine now and then ends a fresh process with status 1
-    // before it runs, and then it runs once more.
-    for (int run = 0; run < 2; ++run) {
-        result = {exitstatus(std::system(line.c_str())), readfile(capture.path("out")),
-                  readfile(capture.path("err"))};
-        if (result.status != 1 || !result.out.empty() || !result.err.empty()) {
-            break;
-        }
-    }
-    return result;
+    auto start = [&] {
+        return ProcessResult{exitstatus(std::system(line.c_str())), readfile(capture.path("out")),
+                             readfile(capture.path("err"))};
+    };
+    ProcessResult result = start();
+    return startfailed(result) ? start() : result; // never natively: see startfailed
 }
 
 bool operator==(const ProcessResult& a, const ProcessResult& b) {

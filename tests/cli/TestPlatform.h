@@ -20,9 +20,12 @@ ProcessResult runtool(const std::vector<std::string>& args, const std::string& i
 // locale (natively LC_ALL; on Windows the user's display language decides).
 void uselocale(const char* locale);
 
-// The platform's part: the executable beside the test's, and the exit status in what
-// std::system returned.
+// The platform's part: the executable beside the test's, the exit status in what std::system
+// returned, and whether a run never reached the tool because the platform ended a fresh process
+// before it ran, as the shell reports it (Wine, now and then; never natively). Such a run is
+// made once more.
 std::string toolpath();
 int exitstatus(int returned);
+bool startfailed(const ProcessResult& result);
 
 #endif
