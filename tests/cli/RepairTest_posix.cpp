@@ -37,6 +37,7 @@ TEST(Repair, CheckForetellsEveryConversionAndRepairsKeepTheSamplesInEveryMode) {
     sh(ff + "96000 -i raw.pcm -c:a pcm_s24le ffmpeg-s24.wav");
     dir.write("ffmpeg-pipe.wav", readfile(dir.path("ffmpeg-pipe.wav")) + "x"); // half a frame
     dir.write("zero.wav", riffwave(pcmfmt(2, 16, 8000) + header("data", 0) + raw));
+    dir.write("empty.wav", riffwave(pcmfmt() + header("data", 0) + chunk("LIST", "INFOISFTabcd")));
     dir.write("padded.wav",
               riffwave(chunk("LIST", "INFOx") + pad + pcmfmt(2, 16, 8000) + chunk("data", raw)));
     const std::string b8000 = pcmbody(2, 16, 8000);
@@ -46,6 +47,7 @@ TEST(Repair, CheckForetellsEveryConversionAndRepairsKeepTheSamplesInEveryMode) {
         {"ffmpeg-ext.wav", pcmbody(2, 16, 96000), raw, 0x0001000D, 0},
         {"ffmpeg-s24.wav", "", "", 0x0001000D, 0x0001000D},
         {"zero.wav", b8000, raw, 0x00010011, 0},
+        {"empty.wav", "", "", 0x00010011, 0x00010011}, // a chunk follows: nothing to repair
         {"padded.wav", b8000, raw, 0x01010009, 0},
     };
     for (const Made& m : made) {
