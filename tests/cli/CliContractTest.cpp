@@ -234,8 +234,12 @@ TEST_F(Contract, EveryModeCountsEachFileOnceAndInPlaceKeepsBackups) {
 TEST_F(Contract, CheckDescribesFilesInTheUsersLanguage) {
     std::string c = dir.write("c.wav", canonical(d) + "garbage!"),
                 missing = dir.path("missing.wav");
-    std::string odd =
-        dir.write("o.wav", riffwave(pcmfmt() + chunk("~ \x01\\", "") + chunk("data", d)));
+    std::string odd = dir.write(
+        "o.wav", riffwave(pcmfmt() + chunk("~ \x01\\", "") + fact(999999) + chunk("data", d)));
+    // Canonical; its block align disagrees with the format (either field warns): copied as is.
+    std::string w = dir.write(
+        "w.wav", riffwave(chunk("fmt ", fmtbody(1, 2, 44100, 176400, 7, 16)) + chunk("data", d)));
+    auto warning = [] { return say(M::alignmismatch, {"7", "176400", "4", "176400"}); };
     const auto before = snapshot(dir);
     auto ok = [&](const std::string& name, const std::string& drops) {
         return say(M::okline, {name, say(M::describe, {say(M::formatpcm), "2", "16", "44100",
@@ -249,19 +253,24 @@ TEST_F(Contract, CheckDescribesFilesInTheUsersLanguage) {
                           comma = say(M::listseparator);
         EXPECT_NE(japanese,
                   std::all_of(system.begin(), system.end(), [](char c) { return c > 0; }));
-        ProcessResult r = runtool({"-q", "--check", in, c, odd, riff, missing, dir.path()});
+        ProcessResult r = runtool({"-q", "--check", in, c, odd, w, riff, missing, dir.path()});
         EXPECT_EQ(lines(r.out), (Lines{ok(in, say(M::droppedchunk, {"LIST", "8"}) + comma +
                                                   say(M::droppedchunk, {"fact", "4"}) + comma +
                                                   say(M::extrafmtbytes, {"2"})),
                                        ok(c, say(M::trailingbytes, {"8"})),
-                                       ok(odd, say(M::droppedchunk, {"~ \\x01\\x5C", "0"})),
+                                       ok(odd, say(M::droppedchunk, {"~ \\x01\\x5C", "0"}) + comma +
+                                                   say(M::droppedchunk, {"fact", "4"})),
+                                       ok(w, say(M::dropsnothing)) + say(M::alreadycanonical) +
+                                           say(M::warningnote, {warning()}),
                                        say(M::failsline, {riff, riffreport()}),
                                        say(M::failsline, {missing, system}),
                                        say(M::failsline, {dir.path(), say(M::isfolder)})}));
         EXPECT_EQ(r.status, 1);
     }
-    Lines got = lines(runtool({"--check", "--json", "-j", "2", in, riff}).out);
-    ASSERT_EQ(got.size(), 2u);
+    Lines got = lines(runtool({"--check", "--json", "-j", "2", in, riff, w}).out);
+    ASSERT_EQ(got.size(), 3u);
+    EXPECT_EQ(nlohmann::json::parse(got[2])["warnings"][0], topath(warning()).u8string());
+    EXPECT_EQ(nlohmann::json::parse(got[2])["canonical"], true);
     EXPECT_EQ(nlohmann::json::parse(got[0])["dropped"][1]["id"], "fact");
     EXPECT_EQ(nlohmann::json::parse(got[1])["report"], topath(riffreport()).u8string());
     EXPECT_EQ(snapshot(dir), before);
