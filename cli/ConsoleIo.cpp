@@ -4,9 +4,9 @@
 #include <cstdio>
 
 // Each piece is flushed at once so report lines and the progress line interleave in order.
-void writeout(const std::string& text) {
-    std::fwrite(text.data(), 1, text.size(), stdout);
-    std::fflush(stdout);
+bool writeout(const std::string& text) {
+    return std::fwrite(text.data(), 1, text.size(), stdout) == text.size() &&
+           std::fflush(stdout) == 0;
 }
 
 bool writeoutdata(const void* data, std::size_t count, std::error_code& error) {
@@ -18,7 +18,7 @@ bool writeoutdata(const void* data, std::size_t count, std::error_code& error) {
     return false;
 }
 
-void writeerr(const std::string& text) {
-    std::fwrite(text.data(), 1, text.size(), stderr);
-    std::fflush(stderr);
+bool writeerr(const std::string& text) {
+    return std::fwrite(text.data(), 1, text.size(), stderr) == text.size() &&
+           std::fflush(stderr) == 0;
 }

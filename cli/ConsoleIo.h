@@ -17,7 +17,8 @@ bool stdoutisterminal();
 bool writeoutdata(const void* data, std::size_t count, std::error_code& error);
 // text (UTF-8) in the native encoding: itself natively, the ANSI code page on Windows.
 std::string fromutf8(const std::string& text);
-void writeout(const std::string& text);
-void writeerr(const std::string& text);
+// text as it is; false when not all of it went out (the stream is full, closed or gone).
+bool writeout(const std::string& text);
+bool writeerr(const std::string& text);
 
 #endif

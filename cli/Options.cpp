@@ -189,11 +189,9 @@ int parseoptions(int argc, const char* const* argv, Options& o) {
             throw CLI::ValidationError(say(Message::noinputs));
         }
     } catch (const CLI::CallForHelp&) {
-        writeout(withlinebreaks(app.help()));
-        return exitok;
+        return writeout(withlinebreaks(app.help())) ? exitok : exitfailed;
     } catch (const CLI::CallForVersion& e) {
-        writeout(e.what() + std::string(linebreak));
-        return exitok;
+        return writeout(e.what() + std::string(linebreak)) ? exitok : exitfailed;
     } catch (const CLI::ParseError& e) {
         writeerr(usageerror(parseerrortext(e)));
         return exitusage;

@@ -2,11 +2,13 @@
 
 #include "Codes.h"
 #include "ConsoleIo.h"
+#include "Descriptors.h"
 #include "FileSystem.h"
 #include "Messages.h"
 #include "OutputFile.h"
 #include "QuotedName.h"
 #include "ReportText.h"
+#include "SpecialFile.h"
 #include "WaveLayout.h"
 #include "WaveWriter.h"
 
@@ -19,6 +21,13 @@ Outcome finished(Status status, std::string message = std::string()) {
     Outcome outcome;
     outcome.status = status;
     outcome.message = std::move(message);
+    return outcome;
+}
+
+// A failure caused by error; one for lack of descriptors may run again (see Runner.h).
+Outcome failedby(const std::error_code& error, std::string message) {
+    Outcome outcome = finished(Status::failed, std::move(message));
+    outcome.nodescriptors = outofdescriptors(static_cast<std::uint32_t>(error.value()));
     return outcome;
 }
 
@@ -148,6 +157,11 @@ Policy policyfor(const Options& options) {
 Outcome runjob(const Job& job, const Policy& policy,
                const std::function<void(std::uint64_t)>& progress) {
     Outcome outcome = handle(job, policy, progress);
+    if (codes::kindof(outcome.result.code) == codes::kindlasterror &&
+        outofdescriptors(outcome.result.syserr)) {
+        outcome.nodescriptors = true;
+        return outcome; // it runs again, or fails as it is
+    }
     if (!policy.write && !policy.repair && outcome.result.code != 0) {
         Policy lenient = policy;
         lenient.repair = true;
@@ -165,6 +179,10 @@ Outcome handle(const Job& job, const Policy& policy,
                const std::function<void(std::uint64_t)>& progress) {
     if (!job.problem.empty()) {
         return finished(job.skip ? Status::skipped : Status::failed, job.problem);
+    }
+    if (std::string special = job.walked ? std::string() : specialfile(job.input);
+        !special.empty()) {
+        return finished(Status::failed, special); // named: refused (a walk skips it)
     }
     std::error_code error;
     const bool tostdout =
@@ -285,16 +303,15 @@ Outcome writefile(const Job& job, const Policy& policy, WaveSource& source, cons
         outcome.status = Status::failed;
         outcome.message = reporttext(outcome.result);
     } else if (!failure.empty()) {
-        outcome = finished(Status::failed, failure);
+        outcome = failedby(error, failure);
     } else if (temp) {
         OutputFile::Commit done =
             temp->commit(replaced.kept ? &replaced.info : nullptr, policy.durable, error);
         if (done != OutputFile::Commit::done) {
-            outcome =
-                finished(Status::failed, done == OutputFile::Commit::changed
-                                             ? say(Message::changedmeanwhile)
-                                             : say(Message::cannotreplace,
-                                                   {quotedname(job.output), errortext(error)}));
+            outcome = failedby(error, done == OutputFile::Commit::changed
+                                          ? say(Message::changedmeanwhile)
+                                          : say(Message::cannotreplace,
+                                                {quotedname(job.output), errortext(error)}));
         }
     }
     if (!backup.empty() && outcome.status == Status::failed) {

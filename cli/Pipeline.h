@@ -18,6 +18,7 @@ struct Job {
     std::string problem;    // set by the planner: the job does not run and reports this
     bool skip = false;      // with problem: reported as skipped, not as failed
     std::uint64_t size = 0; // input size, for the progress display
+    bool walked = false;    // found by a walk, which saw what kind of file it is
 };
 
 enum class Status { converted, unchanged, skipped, failed };
@@ -30,6 +31,7 @@ struct Outcome {
     std::optional<WaveFacts> facts;
     // --check without --repair, a file refused: the facts of the read --repair would take.
     std::optional<WaveFacts> wouldrepair;
+    bool nodescriptors = false; // failed for lack of file descriptors, nothing written
 };
 
 // Every output file is made beside its place and renamed over it when complete (staged). What

@@ -4,6 +4,7 @@
 #include "Messages.h"
 #include "QuotedName.h"
 #include "ReportText.h"
+#include "SpecialFile.h"
 #include "StringTexts.h"
 
 #include <algorithm>
@@ -60,6 +61,7 @@ void walk(const std::string& folder, const fs::path& relative, const std::string
         fs::path filename;
         std::string path;
         bool isfolder;
+        std::string special; // why a file is not read
     };
     std::error_code error;
     std::vector<Entry> entries; // the folders and .wav files
@@ -73,8 +75,8 @@ void walk(const std::string& folder, const fs::path& relative, const std::string
         std::string path = nameof(it->path());
         if (isfolder || (it->exists(unknown) && iswavname(path))) {
             fs::path filename = it->path().filename();
-            entries.push_back(
-                Entry{nameof(filename), std::move(filename), std::move(path), isfolder});
+            entries.push_back(Entry{nameof(filename), std::move(filename), std::move(path),
+                                    isfolder, isfolder ? std::string() : specialfile(*it)});
         }
     }
     if (error) {
@@ -86,8 +88,9 @@ void walk(const std::string& folder, const fs::path& relative, const std::string
               [](const Entry& a, const Entry& b) { return a.name < b.name; });
     for (Entry& entry : entries) {
         if (!entry.isfolder) {
-            jobs.push_back(
-                Job{std::move(entry.path), nameof(relative / entry.filename), "", false, 0});
+            const bool skip = !entry.special.empty();
+            jobs.push_back(Job{std::move(entry.path), nameof(relative / entry.filename),
+                               std::move(entry.special), skip, 0, true});
         } else if (filekey(entry.path) != outdirkey) {
             walk(entry.path, relative / entry.filename, outdirkey, jobs);
         }

@@ -67,6 +67,25 @@ std::string repairline(const WaveFacts& facts) {
     return line;
 }
 
+// A header that disagrees with its own format: the conversion copies it as it is.
+std::vector<std::string> warningtexts(const WaveFacts& facts) {
+    if (facts.alignagrees) {
+        return {};
+    }
+    return {say(Message::alignmismatch,
+                {std::to_string(facts.blockalign), std::to_string(facts.bytespersecond),
+                 std::to_string(facts.frame),
+                 std::to_string(std::uint64_t{facts.rate} * facts.frame)})};
+}
+
+std::string warningline(const WaveFacts& facts) {
+    std::string line;
+    for (const std::string& text : warningtexts(facts)) {
+        line += say(Message::warningnote, {text});
+    }
+    return line;
+}
+
 std::string describe(const WaveFacts& facts) {
     std::string drops;
     auto add = [&](const std::string& piece) {
@@ -74,6 +93,9 @@ std::string describe(const WaveFacts& facts) {
     };
     for (const ChunkEntry& chunk : facts.dropped) {
         add(say(Message::droppedchunk, {chunk.id, std::to_string(chunk.size)}));
+    }
+    if (facts.moredropped != 0) {
+        add(say(Message::moredropped, {std::to_string(facts.moredropped)}));
     }
     if (facts.fmtextra != 0) {
         add(say(Message::extrafmtbytes, {std::to_string(facts.fmtextra)}));
@@ -89,7 +111,8 @@ std::string describe(const WaveFacts& facts) {
                                    std::to_string(facts.samples), std::to_string(facts.datasize),
                                    drops.empty() ? say(Message::dropsnothing) : drops}) +
            (facts.canonical ? say(Message::alreadycanonical) : "") +
-           (facts.repairs.any() ? say(Message::willrepair, {repairline(facts)}) : "");
+           (facts.repairs.any() ? say(Message::willrepair, {repairline(facts)}) : "") +
+           warningline(facts);
 }
 
 std::string formatbytes(std::uint64_t bytes) {
@@ -154,9 +177,11 @@ std::string checkjson(const std::string& name, const Outcome& outcome) {
                   {"datastart", facts.datastart},
                   {"filesize", facts.filesize},
                   {"dropped", dropped},
+                  {"moredropped", facts.moredropped},
                   {"fmtextra", facts.fmtextra},
                   {"trailing", facts.trailing},
-                  {"repairs", utf8texts(repairtexts(facts))}};
+                  {"repairs", utf8texts(repairtexts(facts))},
+                  {"warnings", utf8texts(warningtexts(facts))}};
     }
     // A name the text cannot carry exactly: its bytes, so that a script can find the file.
     if (!isutf8(utf8text(name))) {
@@ -179,14 +204,20 @@ Reporter::Reporter(const Options& runoptions, const std::vector<Job>& jobs)
 
 void Reporter::clearline() {
     if (shown != 0) {
-        writeerr("\r" + std::string(shown, ' ') + "\r");
+        errfailed |= !writeerr("\r" + std::string(shown, ' ') + "\r");
         shown = 0;
     }
 }
 
 void Reporter::print(bool toout, const std::string& text) {
     clearline();
-    (toout ? writeout : writeerr)(text + linebreak);
+    const std::string line = text + linebreak;
+    std::error_code error;
+    if (!toout) {
+        errfailed |= !writeerr(line);
+    } else if (!writeoutdata(line.data(), line.size(), error) && !outerror) {
+        outerror = error;
+    }
 }
 
 // files done of all, bytes of all, rate; only when the last drawing is old enough.
@@ -205,7 +236,7 @@ void Reporter::draw() {
             {formatbytes(readbytes), formatbytes(totalbytes),
              formatbytes(static_cast<std::uint64_t>(static_cast<double>(readbytes) / seconds))});
     std::size_t length = text.size();
-    writeerr("\r" + text + std::string(shown > length ? shown - length : 0, ' '));
+    errfailed |= !writeerr("\r" + text + std::string(shown > length ? shown - length : 0, ' '));
     shown = length;
 }
 
@@ -248,8 +279,12 @@ int Reporter::finish() {
             {count(Status::converted), count(Status::failed), count(Status::skipped),
              count(Status::unchanged), std::to_string(written), time});
     clearline();
+    // A report or summary that did not go out is no success.
+    if (outerror) {
+        print(false, say(Message::toolprefix, {say(Message::stdoutfailed, {errortext(outerror)})}));
+    }
     if (!options.quiet && options.mode != Mode::single) {
         print(false, text);
     }
-    return counts[index(Status::failed)] != 0 ? exitfailed : exitok;
+    return counts[index(Status::failed)] != 0 || outerror || errfailed ? exitfailed : exitok;
 }

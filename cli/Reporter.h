@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <mutex>
 #include <string>
+#include <system_error>
 #include <vector>
 
 // Size from which the single form shows its progress.
@@ -42,6 +43,8 @@ private:
     std::uint64_t written = 0;
     std::chrono::steady_clock::time_point begin;
     std::chrono::steady_clock::time_point lastdraw;
+    std::error_code outerror; // the first failed write to stdout
+    bool errfailed = false;   // a write to stderr failed
 };
 
 #endif

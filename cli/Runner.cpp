@@ -1,9 +1,11 @@
 #include "Runner.h"
 
+#include "Descriptors.h"
 #include "Messages.h"
 
 #include <algorithm>
 #include <atomic>
+#include <condition_variable>
 #include <mutex>
 #include <optional>
 #include <system_error>
@@ -12,15 +14,23 @@
 unsigned workercount(unsigned requested, std::size_t jobs) {
     unsigned wanted =
         requested != 0 ? requested : std::max(1u, std::thread::hardware_concurrency());
-    return static_cast<unsigned>(
-        std::min<std::size_t>({wanted, maxworkers, std::max<std::size_t>(jobs, 1)}));
+    const std::size_t room = descriptorroom();
+    const std::size_t fit =
+        room > spareddescriptors ? (room - spareddescriptors) / workerdescriptors : 0;
+    return static_cast<unsigned>(std::min<std::size_t>(
+        {wanted, maxworkers, std::max<std::size_t>(jobs, 1), std::max<std::size_t>(fit, 1)}));
 }
 
 // The calling thread is one of the workers. Whoever finishes the job next in order hands it
-// over, and every finished one after it; the others go on working: nobody waits for anybody.
+// over, and every finished one after it; the others go on working: nobody waits for anybody
+// but for descriptors.
 void runjobs(const std::vector<Job>& jobs, unsigned workers,
              const std::function<Outcome(const Job&)>& work,
              const std::function<void(const Job&, const Outcome&)>& done) {
+    std::mutex lock;
+    std::condition_variable released;
+    std::size_t busy = 0;    // workers inside a job: they may hold descriptors
+    std::uint64_t freed = 0; // jobs ended otherwise than for lack of descriptors
     auto attempt = [&](const Job& job) {
         try {
             return work(job);
@@ -30,20 +40,39 @@ void runjobs(const std::vector<Job>& jobs, unsigned workers,
             return outcome;
         }
     };
+    // A run again follows a job that ended for good since the failed attempt began, so runs
+    // again are finite too.
+    auto run = [&](const Job& job) {
+        for (;;) {
+            std::unique_lock<std::mutex> hold(lock);
+            ++busy;
+            const std::uint64_t seen = freed;
+            hold.unlock();
+            Outcome outcome = attempt(job);
+            hold.lock();
+            --busy;
+            freed += outcome.nodescriptors ? 0 : 1;
+            released.notify_all();
+            released.wait(hold,
+                          [&] { return !outcome.nodescriptors || freed != seen || busy == 0; });
+            if (!outcome.nodescriptors || freed == seen) {
+                return outcome;
+            }
+        }
+    };
     if (workers <= 1) {
         for (const Job& job : jobs) {
-            done(job, attempt(job));
+            done(job, run(job));
         }
         return;
     }
     std::vector<std::optional<Outcome>> outcomes(jobs.size());
-    std::mutex lock;
     std::size_t reported = 0; // the next to hand over; with handing, under the lock
     bool handing = false;     // a thread is handing outcomes over
     std::atomic<std::size_t> next{0};
     auto worker = [&] {
         for (std::size_t index; (index = next.fetch_add(1)) < jobs.size();) {
-            Outcome outcome = attempt(jobs[index]);
+            Outcome outcome = run(jobs[index]);
             std::unique_lock<std::mutex> hold(lock);
             outcomes[index] = std::move(outcome);
             if (handing) {

@@ -57,8 +57,8 @@ constexpr std::uint32_t closenotopen = make(kindnone, 0x13);
 constexpr std::uint32_t closefailed = make(kindlasterror, 0x14);
 constexpr std::uint32_t readnotopen = make(kindnone, 0x15);
 constexpr std::uint32_t readfailed = make(kindlasterror, 0x16);
-// The "fmt " record cannot be allocated (size + 8 beyond 32 bits, or memory refused); syserr is
-// the platform's out-of-memory number.
+// Never recorded any more: the "fmt " record once held the whole body and could not always be
+// allocated; now the reader keeps a fixed part of it. The number stays taken, for no other use.
 constexpr std::uint32_t fmtnomemory = make(kindlasterror, 0x17);
 // Only when repairs are allowed: the data up to the end of the file is more than a canonical
 // header can describe (wave::maxcanonicaldata).

@@ -136,7 +136,9 @@ bool windowread(int file, Window& window, unsigned char* bytes, std::uint32_t co
 // at the open). A file that refuses reads at an offset (ESPIPE: pipes, terminals) or whose first
 // read fails is read with the plain calls, which then report what they report.
 FileHandle fileopenread(const char* name) {
-    int file = ::open(name, O_RDONLY | O_CLOEXEC);
+    // A FIFO or device put in the file's place after the caller looked cannot hold the open, or
+    // a read, forever; regular files ignore the flag.
+    int file = ::open(name, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (file < 0) {
         return nofile;
     }

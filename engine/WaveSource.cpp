@@ -2,33 +2,25 @@
 
 #include "Codes.h"
 
+#include <algorithm>
 #include <cstring>
-#include <new>
 
 namespace {
 
 constexpr std::int64_t maxseek = 0xFFFFFFFF;
-// Largest "fmt " size whose record (size + 8 bytes) still has a 32-bit length.
-constexpr std::uint32_t maxformatsize = 0xFFFFFFFF - wave::chunkheadersize;
-// A body up to this size is allocated without asking the file's size first: a file too short
-// for it fails the same way when the body is read, and the memory is harmless.
-constexpr std::uint32_t smallformatsize = 0x10000;
 
 } // namespace
 
 WaveSource::WaveSource()
-    : file(nofile), riff{}, format(nullptr), dataid{}, datasize(0), samplecount(0), datastart(0),
-      atdatastart(false) {}
+    : file(nofile), riff{}, format{}, hasformat(false), dataid{}, datasize(0), samplecount(0),
+      datastart(0), atdatastart(false) {}
 
-WaveSource::~WaveSource() {
-    delete[] format;
-}
+WaveSource::~WaveSource() = default;
 
 // Clears what an earlier open of this reader may have left, so the walk starts from nothing.
 void WaveSource::reset() {
     std::memset(riff, 0, sizeof riff);
-    delete[] format;
-    format = nullptr;
+    hasformat = false;
     std::memset(dataid, 0, sizeof dataid);
     datasize = 0;
     samplecount = 0;
@@ -102,31 +94,24 @@ bool WaveSource::walk(Result& result) {
         if (!ok) {
             return false;
         }
-    } while (format == nullptr || datastart == 0);
+    } while (!hasformat || datastart == 0);
     return true;
 }
 
 bool WaveSource::readformat(Result& result, const std::uint8_t* header, std::uint32_t size) {
-    // A body longer than the rest of the file cannot be read in full. Knowing that before the
-    // allocation keeps a corrupt size from asking for up to 4 GiB of memory.
-    std::uint64_t position = 0;
-    std::uint64_t end = 0;
-    if (size > smallformatsize && filetell(file, position) && filesize(file, end) &&
-        end >= position && size > end - position) {
-        markendoffile();
+    std::memset(format, 0, sizeof format); // a later "fmt " chunk replaces an earlier one
+    std::memcpy(format, header, wave::chunkheadersize);
+    hasformat = true;
+    const std::uint32_t kept = std::min(size, std::uint32_t{keptformatbody});
+    if (!readexact(format + wave::chunkheadersize, kept)) {
         return result.fail(codes::fmtreadfailed, filelasterror());
     }
-    if (size > maxformatsize) {
-        return result.fail(codes::fmtnomemory, nomemoryerror());
-    }
-    auto* record = new (std::nothrow) std::uint8_t[std::size_t{size} + wave::chunkheadersize];
-    if (record == nullptr) {
-        return result.fail(codes::fmtnomemory, nomemoryerror());
-    }
-    std::memcpy(record, header, wave::chunkheadersize);
-    delete[] format; // a later "fmt " chunk replaces an earlier one
-    format = record;
-    if (!readexact(format + wave::chunkheadersize, size)) {
+    // Moving past the end is no failure: the last declared byte is read, so a body that ends
+    // early fails as reading all of it would.
+    const std::uint32_t rest = size - kept;
+    std::uint8_t last = 0;
+    if (rest != 0 && (!fileseek(file, std::int64_t{rest} - 1, SeekOrigin::current) ||
+                      !readexact(&last, sizeof last))) {
         return result.fail(codes::fmtreadfailed, filelasterror());
     }
     return true;
@@ -152,7 +137,7 @@ bool WaveSource::takedata(Result& result, const std::uint8_t* header, std::uint3
     datastart = position;
     // With the format known the walk ends here, at the data start, where check leaves the reader:
     // skipping the body only to come back would cost two seeks per file.
-    atdatastart = format != nullptr;
+    atdatastart = hasformat;
     if (atdatastart) {
         return result.ok(); // what the saved seek would answer
     }
@@ -221,8 +206,9 @@ void WaveSource::takeextensible() {
 }
 
 // When the walk ended on the data chunk, a size its writer never finalised (0 with bytes
-// following, the streamed 0xFFFFFFFF, or past the end of the file) becomes the bytes up to the
-// end of the file in whole frames. Sizes a canonical header cannot describe are refused.
+// following that are no chunk header, the streamed 0xFFFFFFFF, or past the end of the file)
+// becomes the bytes up to the end of the file in whole frames. Sizes a canonical header cannot
+// describe are refused.
 bool WaveSource::takefilelength(Result& result, std::uint32_t frame) {
     if (atdatastart) {
         std::uint64_t end = 0;
@@ -230,8 +216,8 @@ bool WaveSource::takefilelength(Result& result, std::uint32_t frame) {
             return result.fail(codes::datapositionfailed, filelasterror());
         }
         const std::uint64_t available = end > datastart ? end - datastart : 0;
-        if ((datasize == 0 && available != 0) || datasize == wave::streameddatasize ||
-            datasize > available) {
+        if ((datasize == 0 && available != 0 && !chunkfollows(available)) ||
+            datasize == wave::streameddatasize || datasize > available) {
             const std::uint64_t whole = available - available % frame;
             if (whole > wave::maxcanonicaldata) {
                 return result.fail(codes::datatoolarge);
@@ -245,6 +231,16 @@ bool WaveSource::takefilelength(Result& result, std::uint32_t frame) {
         return result.fail(codes::datatoolarge);
     }
     return true;
+}
+
+// A size of 0 before a well-formed chunk header (a text id, as the pad-byte rule reads it, and a
+// size that fits in the rest of the file) ends an empty data chunk, left to the strict checks.
+bool WaveSource::chunkfollows(std::uint64_t available) {
+    atdatastart = false; // the header is read here: the check seeks back to the data start
+    std::uint8_t header[wave::chunkheadersize];
+    return readexact(header, wave::chunkheadersize) && wave::textid(header) &&
+           wave::chunkheadersize + std::uint64_t{wave::get32(header + wave::chunksizeat)} <=
+               available;
 }
 
 bool WaveSource::read(Result& result, void* buffer, std::uint32_t count) {
@@ -285,8 +281,7 @@ bool WaveSource::close(Result& result) {
         result.fail(codes::closefailed, filelasterror());
     }
     file = nofile;
-    delete[] format;
-    format = nullptr;
+    hasformat = false;
     return result.ok();
 }
 

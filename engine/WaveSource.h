@@ -31,8 +31,12 @@ struct WaveRepairs {
 
 class WaveSource {
 public:
+    // Of a "fmt " body only what the checks and the writer read is kept, the rest is skipped:
+    // memory is the same whatever size a file declares.
+    static constexpr std::size_t keptformatbody = wave::extensiblebodysize;
+
     WaveSource();
-    // Releases the format record; does no file work (the owner closes after a successful open).
+    // Does no file work (the owner closes after a successful open).
     virtual ~WaveSource();
     WaveSource(const WaveSource&) = delete;
     WaveSource& operator=(const WaveSource&) = delete;
@@ -58,9 +62,10 @@ public:
     bool holds(const char* name) const;
 
     // Opt-in leniency from the next open on (the program never allows it): a data size never
-    // finalised (0 with data following, 0xFFFFFFFF, past the end of the file) when "data" is the
-    // last chunk the walk reads, pad bytes after odd-sized chunks, and WAVE_FORMAT_EXTENSIBLE
-    // around 8/16-bit mono or stereo PCM. Everything else is refused as in a strict open.
+    // finalised (0 with data following that is no chunk header, 0xFFFFFFFF, past the end of the
+    // file) when "data" is the last chunk the walk reads, pad bytes after odd-sized chunks, and
+    // WAVE_FORMAT_EXTENSIBLE around 8/16-bit mono or stereo PCM. Everything else is refused as in
+    // a strict open.
     void allowrepairs(bool allow) { lenient = allow; }
     const WaveRepairs& repairs() const { return fixes; }
 
@@ -72,8 +77,9 @@ public:
     // closed.
     FileHandle handle() const { return file; }
     const std::uint8_t* riffheader() const { return riff; }
-    // The whole "fmt " chunk: id, size, body; nullptr when none was read.
-    const std::uint8_t* formatrecord() const { return format; }
+    // The "fmt " chunk as far as it is kept: id, declared size and the first keptformatbody
+    // body bytes (zeros past a shorter body); nullptr when none was read.
+    const std::uint8_t* formatrecord() const { return hasformat ? format : nullptr; }
     const std::uint8_t* datachunkid() const { return dataid; }
     std::uint32_t datachunksize() const { return datasize; }
     std::uint32_t totalsamples() const { return samplecount; }
@@ -87,11 +93,13 @@ private:
     bool check(Result& result);
     void takeextensible();
     bool takefilelength(Result& result, std::uint32_t frame);
+    bool chunkfollows(std::uint64_t available);
     void reset();
 
     FileHandle file;
     std::uint8_t riff[wave::riffheadersize];
-    std::uint8_t* format; // one block of chunk size + 8 bytes
+    std::uint8_t format[wave::chunkheadersize + keptformatbody];
+    bool hasformat; // a "fmt " chunk was read into format
     std::uint8_t dataid[wave::idsize];
     std::uint32_t datasize;
     std::uint32_t samplecount;
