@@ -84,9 +84,15 @@ void walk(const std::string& folder, const fs::path& relative, const std::string
             Job{folder, "", say(Message::cannotreadfolder, {errortext(error)}), false, 0});
         return;
     }
-    std::sort(entries.begin(), entries.end(),
-              [](const Entry& a, const Entry& b) { return a.name < b.name; });
+    std::vector<Entry*> sorted; // moving pointers, not entries
+    sorted.reserve(entries.size());
     for (Entry& entry : entries) {
+        sorted.push_back(&entry);
+    }
+    std::sort(sorted.begin(), sorted.end(),
+              [](const Entry* a, const Entry* b) { return a->name < b->name; });
+    for (Entry* each : sorted) {
+        Entry& entry = *each;
         if (!entry.isfolder) {
             const bool skip = !entry.special.empty();
             jobs.push_back(Job{std::move(entry.path), nameof(relative / entry.filename),
