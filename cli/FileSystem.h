@@ -80,7 +80,8 @@ bool openreadwrite(const std::string& name, OwnedFile& file);
 std::string realname(const std::string& name);
 
 // A folder held open while a file is made in it: POSIX a descriptor, so that every step
-// happens in the folder first opened; Windows its full path.
+// happens in the folder first opened; Windows its full path. A missing folder fails to open
+// with std::errc::no_such_file_or_directory.
 class Folder {
 public:
     Folder() = default;

@@ -159,11 +159,25 @@ std::string realname(const std::string& name) {
     return name;
 }
 
-// A close reports nothing that the writes did not (see settlefile).
+// Held by its full path, which must be a folder, as an open would find. A close reports
+// nothing that the writes did not (see settlefile).
 bool Folder::open(const std::string& name, std::error_code& error) {
     full = fs::absolute(topath(name.empty() ? "." : name), error);
     late = false;
-    return !error;
+    if (error) {
+        return false;
+    }
+    const fs::file_type type = fs::status(full, error).type();
+    if (type == fs::file_type::directory) {
+        error.clear();
+        return true;
+    }
+    if (type == fs::file_type::not_found) {
+        error = std::make_error_code(std::errc::no_such_file_or_directory);
+    } else if (!error) {
+        error = std::make_error_code(std::errc::not_a_directory);
+    }
+    return false;
 }
 
 Folder::~Folder() = default;
