@@ -1,6 +1,7 @@
 #include "OutputFile.h"
 
 #include <atomic>
+#include <chrono>
 #include <cinttypes>
 #include <cstdio>
 #include <mutex>
@@ -53,9 +54,12 @@ std::string freshname() {
     return prefix + std::string(digits) + suffix;
 }
 
-bool interrupted(std::error_code& error) {
-    error = std::make_error_code(std::errc::interrupted);
-    return false;
+// Once removeall has begun the process ends in its thread: a worker that finds it begun, and is
+// making no name, waits for that, so that nothing more is made or reported.
+void haltifstopped() {
+    while (stopped.load()) {
+        std::this_thread::sleep_for(std::chrono::hours(1));
+    }
 }
 
 void clean(const Folder& folder) {
@@ -86,9 +90,7 @@ bool OutputFile::create(const std::string& output, bool privatefile, bool makefo
                         std::error_code& error) {
     const fs::path path = topath(output);
     target = nameof(path.filename());
-    if (stopped.load()) {
-        return interrupted(error);
-    }
+    haltifstopped();
     if (!openfolder(path, output, makefolder, error)) {
         return false;
     }
@@ -142,16 +144,20 @@ bool OutputFile::openfolder(const fs::path& path, const std::string& output, boo
 // A named file is locked right after its making. A cleaner may come in between: the name must
 // then still be this file, else (as when the name is taken) file_exists.
 bool OutputFile::makenamed(bool privatefile, std::error_code& error) {
+    bool made = false;
     {
         Naming making;
-        if (!making.allowed()) {
-            return interrupted(error);
+        if (making.allowed()) {
+            givenname(freshname());
+            made = createnamed(*dir, name, privatefile, *file.put(), error);
+            if (!made) {
+                dropname();
+            }
         }
-        givenname(freshname());
-        if (!createnamed(*dir, name, privatefile, *file.put(), error)) {
-            dropname();
-            return false;
-        }
+    }
+    haltifstopped();
+    if (!made) {
+        return false;
     }
     if (lockfile(*dir, name, file.get())) {
         return true;
@@ -167,15 +173,21 @@ bool OutputFile::makenamed(bool privatefile, std::error_code& error) {
 bool OutputFile::givename(std::error_code& error) {
     (void)lockfile(*dir, "", file.get());
     for (int attempt = 0; attempt < maxattempts; ++attempt) {
-        Naming making;
-        if (!making.allowed()) {
-            return interrupted(error);
+        bool linked = false;
+        {
+            Naming making;
+            if (making.allowed()) {
+                givenname(freshname());
+                linked = linkfile(*dir, file.get(), name, error);
+                if (!linked) {
+                    dropname();
+                }
+            }
         }
-        givenname(freshname());
-        if (linkfile(*dir, file.get(), name, error)) {
+        haltifstopped();
+        if (linked) {
             return true;
         }
-        dropname();
         if (error != std::errc::file_exists) {
             return false;
         }

@@ -34,12 +34,14 @@ public:
                 std::error_code& error);
     FileHandle handle() const { return file.get(); }
     const Folder& folder() const { return *dir; }
-    // Renames the file over the output. With original, the file there must still be as
-    // original says (changed: nothing is renamed). durable: on disk when this returns.
+    // Gives the file the output's name (renamed over the output where one is there). With
+    // original, the file there must still be as original says (changed: nothing is renamed).
+    // durable: on disk when this returns.
     Commit commit(const FileInfo* original, bool durable, std::error_code& error);
 
     // Removes every named file in flight and keeps new ones from being made: for an
-    // interrupted process, which ends right after.
+    // interrupted process, which ends right after (a thread that comes to make a file or a
+    // name meanwhile waits for that end).
     static void removeall();
 
 private:
