@@ -88,10 +88,8 @@ OutputFile::~OutputFile() {
 
 bool OutputFile::create(const std::string& output, bool privatefile, bool makefolder,
                         std::error_code& error) {
-    const fs::path path = topath(output);
-    target = nameof(path.filename());
     haltifstopped();
-    if (!openfolder(path, output, makefolder, error)) {
+    if (!openfolder(output, makefolder, error)) {
         return false;
     }
     if (createunnamed(*dir, privatefile, *file.put(), error)) {
@@ -108,34 +106,42 @@ bool OutputFile::create(const std::string& output, bool privatefile, bool makefo
     return false;
 }
 
-// The folder this thread used last when output is spelled the same up to its file name; else
-// opened (made first where missing and allowed: another worker making it meanwhile is no
-// failure) and cleaned of leftovers, the first time in the run.
-bool OutputFile::openfolder(const fs::path& path, const std::string& output, bool makefolder,
-                            std::error_code& error) {
+// The output's folder and file name: the folder this thread used last where output is what
+// the last output had before its file name, then a bare file name; else opened (made first
+// where missing and allowed: another worker making it meanwhile is no failure) and cleaned of
+// leftovers, the first time in the run.
+bool OutputFile::openfolder(const std::string& output, bool makefolder, std::error_code& error) {
+    if (recent.known && output.size() > recent.lead.size() &&
+        output.compare(0, recent.lead.size(), recent.lead) == 0) {
+        const fs::path rest = topath(output.substr(recent.lead.size()));
+        if (!rest.has_root_path() && !rest.has_parent_path()) {
+            target = nameof(rest);
+            dir = recent.folder;
+            return true;
+        }
+    }
+    const fs::path path = topath(output);
+    target = nameof(path.filename());
     const std::size_t leadsize = output.size() - target.size();
     const bool tail =
         output.size() >= target.size() && output.compare(leadsize, target.size(), target) == 0;
-    if (!tail || !recent.known || recent.lead.size() != leadsize ||
-        output.compare(0, leadsize, recent.lead) != 0) {
-        const std::string folder = nameof(path.parent_path());
-        auto opened = std::make_shared<Folder>();
-        if (!opened->open(folder, error)) {
-            if (!makefolder || folder.empty() || error != std::errc::no_such_file_or_directory) {
-                return false;
-            }
-            fs::create_directories(topath(folder), error);
-            if (error || !opened->open(folder, error)) {
-                return false;
-            }
+    const std::string folder = nameof(path.parent_path());
+    auto opened = std::make_shared<Folder>();
+    if (!opened->open(folder, error)) {
+        if (!makefolder || folder.empty() || error != std::errc::no_such_file_or_directory) {
+            return false;
         }
-        recent = RecentFolder{tail, tail ? output.substr(0, leadsize) : std::string(), opened};
-        std::unique_lock<std::mutex> hold(lock);
-        const bool first = cleaned.insert(nameof(opened->path())).second;
-        hold.unlock();
-        if (first) {
-            clean(*opened);
+        fs::create_directories(topath(folder), error);
+        if (error || !opened->open(folder, error)) {
+            return false;
         }
+    }
+    recent = RecentFolder{tail, tail ? output.substr(0, leadsize) : std::string(), opened};
+    std::unique_lock<std::mutex> hold(lock);
+    const bool first = cleaned.insert(nameof(opened->path())).second;
+    hold.unlock();
+    if (first) {
+        clean(*opened);
     }
     dir = recent.folder;
     return true;

@@ -45,8 +45,7 @@ public:
     static void removeall();
 
 private:
-    bool openfolder(const fs::path& path, const std::string& output, bool makefolder,
-                    std::error_code& error);
+    bool openfolder(const std::string& output, bool makefolder, std::error_code& error);
     bool makenamed(bool privatefile, std::error_code& error);
     bool givename(std::error_code& error);
     void givenname(const std::string& fresh);
