@@ -84,6 +84,9 @@ void walk(const std::string& folder, const fs::path& relative, const std::string
             Job{folder, "", say(Message::cannotreadfolder, {errortext(error)}), false, 0});
         return;
     }
+    // What relative / name spells for a bare file name, the library choosing the separator once.
+    std::string below = nameof(relative / fs::path("-"));
+    below.pop_back();
     std::vector<Entry*> sorted; // moving pointers, not entries
     sorted.reserve(entries.size());
     for (Entry& entry : entries) {
@@ -95,8 +98,8 @@ void walk(const std::string& folder, const fs::path& relative, const std::string
         Entry& entry = *each;
         if (!entry.isfolder) {
             const bool skip = !entry.special.empty();
-            jobs.push_back(Job{std::move(entry.path), nameof(relative / entry.filename),
-                               std::move(entry.special), skip, 0, true});
+            jobs.push_back(Job{std::move(entry.path), below + entry.name, std::move(entry.special),
+                               skip, 0, true});
         } else if (filekey(entry.path) != outdirkey) {
             walk(entry.path, relative / entry.filename, outdirkey, jobs);
         }
