@@ -31,29 +31,22 @@ Outcome failedby(const std::error_code& error, std::string message) {
     return outcome;
 }
 
-// Reads the rest of the data in the writer's blocks, so that a file whose data ends early
-// fails where a conversion would, and hands each block to sink (if any) until it refuses one.
-void readdata(Result& result, WaveSource& source, std::uint32_t remaining,
-              const std::function<bool(const std::uint8_t*, std::uint32_t)>& sink = nullptr) {
-    std::vector<std::uint8_t> buffer(WaveWriter::blocksize);
-    while (remaining != 0) {
-        std::uint32_t block = std::min(remaining, WaveWriter::blocksize);
-        if (!source.read(result, buffer.data(), block) || (sink && !sink(buffer.data(), block))) {
-            return;
-        }
-        remaining -= block;
-    }
-}
-
-// The canonical file onto standard output. A failure while streaming leaves what went out;
-// the caller reports it.
+// The canonical file onto standard output, the data in the writer's blocks. A failure while
+// streaming leaves what went out; the caller reports it.
 void writestdout(Result& result, WaveSource& source, std::error_code& error) {
     std::uint8_t header[wave::headersize];
-    if (WaveWriter().composeheader(source, header) && writeoutdata(header, sizeof header, error)) {
-        readdata(result, source, source.datachunksize(),
-                 [&](const std::uint8_t* data, std::uint32_t count) {
-                     return writeoutdata(data, count, error);
-                 });
+    if (!WaveWriter().composeheader(source, header) ||
+        !writeoutdata(header, sizeof header, error)) {
+        return;
+    }
+    std::vector<std::uint8_t> buffer(WaveWriter::blocksize);
+    for (std::uint32_t remaining = source.datachunksize(), block; remaining != 0;
+         remaining -= block) {
+        block = std::min(remaining, WaveWriter::blocksize);
+        if (!source.read(result, buffer.data(), block) ||
+            !writeoutdata(buffer.data(), block, error)) {
+            return;
+        }
     }
 }
 
@@ -210,9 +203,10 @@ Outcome handle(const Job& job, const Policy& policy,
     outcome.status = facts.canonical ? Status::unchanged : Status::converted;
     bool leave = !policy.write || (policy.skipcanonical && facts.canonical);
     // Data that ends early fails here, before anything is written where nothing can be taken
-    // back; a check finds the failure the same way.
+    // back, and a check finds it, from the sizes alone: as the short read of a conversion.
     if ((!policy.write || tostdout) && facts.datastart + facts.datasize > facts.filesize) {
-        readdata(outcome.result, source, facts.datasize);
+        markendoffile();
+        outcome.result.fail(codes::readfailed, filelasterror());
     }
     if (!leave && !tostdout) {
         return writefile(job, policy, source, read, std::move(outcome));
