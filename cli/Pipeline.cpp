@@ -50,6 +50,16 @@ void writestdout(Result& result, WaveSource& source, std::error_code& error) {
     }
 }
 
+// The input by its name, or a stream's copy once more.
+bool openinput(Result& result, const Job& job, WaveSource& source) {
+    if (job.copy == nofile) {
+        return source.open(result, job.input.c_str());
+    }
+    const FileHandle again = duplicatefile(job.copy);
+    return again != nofile ? source.open(result, again)
+                           : result.fail(codes::openfailed, filelasterror());
+}
+
 // The file a staged output replaces, whose owner, permissions and attributes it keeps and
 // which must not change meanwhile: the input in place (open in the reader), an existing OUTPUT
 // in the single form (opened here, and closed before the rename).
@@ -173,8 +183,9 @@ Outcome handle(const Job& job, const Policy& policy,
     if (!job.problem.empty()) {
         return finished(job.skip ? Status::skipped : Status::failed, job.problem);
     }
-    if (std::string special = specialfile(job.input); !special.empty()) {
-        return finished(Status::failed, special); // named: refused (a walk skips it)
+    // Named: refused (a walk skips it). A stream named as INPUT was read into its copy.
+    if (std::string special = job.copy == nofile ? specialfile(job.input) : ""; !special.empty()) {
+        return finished(Status::failed, special);
     }
     std::error_code error;
     const bool tostdout =
@@ -187,7 +198,7 @@ Outcome handle(const Job& job, const Policy& policy,
     WaveSource source;
     source.watch(&facts);
     source.allowrepairs(policy.repair);
-    if (!source.open(outcome.result, job.input.c_str())) {
+    if (!openinput(outcome.result, job, source)) {
         outcome.message = reporttext(outcome.result);
         return outcome;
     }

@@ -92,12 +92,103 @@ Piped piped(const Args& args, const std::string& input, const std::string& tmpdi
     return run;
 }
 
+// A file system without unnamed files: O_TMPFILE fails with EOPNOTSUPP.
+const Prepare nounnamed = [] {
+    constexpr unsigned tmpfileflag = 020000000; // the kernel's own O_TMPFILE bit
+    sock_filter code[] = {
+        BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, nr)),
+        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, SYS_openat, 0, 3),
+        BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, args[2])),
+        BPF_JUMP(BPF_JMP | BPF_JSET | BPF_K, tmpfileflag, 0, 1),
+        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ERRNO | EOPNOTSUPP),
+        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
+    };
+    sock_fprog program{sizeof code / sizeof code[0], code};
+    return prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) == 0 &&
+           prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &program) == 0;
+};
+
+const std::string cut = ": INPUT ends early: it is shorter than its chunks say\n",
+                  endsearly = "-: No data available [1,22,1,61]" + cut,
+                  riffcut = ": No data available [1,6,1,61]" + cut;
+
 class Streams : public ::testing::Test {
 protected:
     void SetUp() override { uselocale("C"); }
     TempDir dir;
     const std::string tmp = dir.folder("tmp"), d = samples(300000), plain = decorated(d);
+    std::string copyfailed(const std::string& folder, int error) {
+        return say(Message::cannotcopystream,
+                   {say(Message::standardinput), folder, std::strerror(error)}) +
+               "\n";
+    }
 };
+
+// What ffmpeg and sox write into a pipe (a data size of 0xFFFFFFFF and of 0x7FFFF000) converts
+// with --repair in real pipelines, into a file and through "- -" back into sox. Through a pipe
+// from here: standard input and a pipe named as INPUT read as the file does; a stream that ends
+// early gets nothing out; a check shows the stream as -, a second - as given twice; a batch names
+// its output stdin.wav. The copy is made without O_TMPFILE too; one that cannot be made or filled
+// fails; standard input that is a terminal is refused. Nothing is left in TMPDIR.
+TEST_F(Streams, PipesReadAsFiles) {
+    auto sh = [&](const std::string& command) {
+        ASSERT_EQ(std::system(("cd " + dir.path() + " && " + command).c_str()), 0) << command;
+    };
+    sh("sox -n -r 8000 -c 2 -b 16 -e signed -t raw raw.pcm synth 0.1 sine 440 2>/dev/null");
+    const std::string ffmpeg = "ffmpeg -v error -f s16le -ac 2 -ar 8000 -i raw.pcm -f wav - | ",
+                      tool = "'" + toolpath() + "' -q --repair - ";
+    sh(ffmpeg + tool + "ffmpeg.wav");
+    sh(ffmpeg + tool + "- | sox -t wav - -t raw back.pcm");
+    sh(ffmpeg + "cat >ffmpeg.stream");
+    sh("cat raw.pcm | sox -t raw -r 8000 -c 2 -b 16 -e signed - -t wav - | cat >sox.stream");
+    const std::string raw = readfile(dir.path("raw.pcm")), body = pcmbody(2, 16, 8000);
+    EXPECT_EQ(readfile(dir.path("ffmpeg.wav")), canonical(raw, body));
+    EXPECT_EQ(readfile(dir.path("back.pcm")), raw);
+    const std::string ff = readfile(dir.path("ffmpeg.stream")), out = dir.path("out");
+    const std::string fileform = dir.path("file.wav");
+    ASSERT_EQ(runtool({dir.write("in.wav", plain), fileform}).status, 0);
+    const Prepare bigfile = [] {
+        const rlimit small{4096, 4096};
+        return setrlimit(RLIMIT_FSIZE, &small) == 0;
+    };
+    int terminal = -1, side = -1;
+    ASSERT_EQ(openpty(&terminal, &side, nullptr, nullptr, nullptr), 0);
+    const Prepare fromterminal = [&] { return dup2(side, 0) == 0; };
+    const std::string wouldrepair =
+        "-: fails: No data available [1,22,1,61]; --repair would take it: data size 4294967295 "
+        "taken as 3200 (the data up to the end of the file, in whole frames)\n-: skipped: given "
+        "twice (as -)\n";
+    const std::string missing = dir.path("missing"), sox = readfile(dir.path("sox.stream"));
+    const std::string terminalrefused = "sonorm-cli: " + say(Message::stdinterminal) + "\n";
+    const std::vector<
+        std::tuple<Args, std::string, std::string, Prepare, int, std::string, std::string>>
+        rows = {
+            {{"-", "-"}, plain, tmp, nullptr, 0, readfile(fileform), ""},
+            {{"--repair", "-q", "-", "-"}, sox, tmp, nullptr, 0, canonical(raw, body), ""},
+            {{"-", "-"}, ff, tmp, nullptr, 1, "", endsearly},
+            {{"-q", "--check", "-", "-"}, ff, tmp, nullptr, 1, wouldrepair, ""},
+            {{"/dev/stdin", "-"}, plain, tmp, nullptr, 0, canonical(d), ""},
+            {{"/dev/null", "-"}, plain, tmp, nullptr, 1, "", "/dev/null" + riffcut},
+            {{"-q", "-o", out, "-"}, plain, tmp, nullptr, 0, "", ""},
+            {{"-", out + "/new.wav"}, plain.substr(0, 9999), tmp, nullptr, 1, "", endsearly},
+            {{"-", "-"}, plain, tmp, nounnamed, 0, canonical(d), ""},
+            {{"-", "-"}, plain, missing, nullptr, 1, "", copyfailed(missing, ENOENT)},
+            {{"-", "-"}, plain, tmp, bigfile, 1, "", copyfailed(tmp, EFBIG)},
+            {{"-", "-"}, plain, tmp, fromterminal, 2, "", terminalrefused},
+        };
+    for (const auto& [args, input, tmpdir, prepare, status, toout, toerr] : rows) {
+        SCOPED_TRACE(args[0] + " " + args[1]);
+        const Piped r = piped(args, input, tmpdir, prepare);
+        EXPECT_EQ(r.status, status);
+        EXPECT_EQ(r.out, toout);
+        EXPECT_EQ(r.err, toerr);
+    }
+    close(terminal);
+    close(side);
+    EXPECT_EQ(readfile(out + "/stdin.wav"), canonical(d));
+    EXPECT_EQ(dir.list("out"), Args{"stdin.wav"}); // the stream that ended early made no file
+    EXPECT_EQ(dir.list("tmp"), Args{});
+}
 
 // A check of a file whose data ends early tells it from the sizes, as a conversion's short read
 // does, and reads no sample data: nor of a file that declares far more than it holds.
