@@ -67,6 +67,25 @@ std::string repairline(const WaveFacts& facts) {
     return line;
 }
 
+// A header that disagrees with its own format: the conversion copies it as it is.
+std::vector<std::string> warningtexts(const WaveFacts& facts) {
+    if (facts.alignagrees) {
+        return {};
+    }
+    return {say(Message::alignmismatch,
+                {std::to_string(facts.blockalign), std::to_string(facts.bytespersecond),
+                 std::to_string(facts.frame),
+                 std::to_string(std::uint64_t{facts.rate} * facts.frame)})};
+}
+
+std::string warningline(const WaveFacts& facts) {
+    std::string line;
+    for (const std::string& text : warningtexts(facts)) {
+        line += say(Message::warningnote, {text});
+    }
+    return line;
+}
+
 std::string describe(const WaveFacts& facts) {
     std::string drops;
     auto add = [&](const std::string& piece) {
@@ -92,7 +111,8 @@ std::string describe(const WaveFacts& facts) {
                                    std::to_string(facts.samples), std::to_string(facts.datasize),
                                    drops.empty() ? say(Message::dropsnothing) : drops}) +
            (facts.canonical ? say(Message::alreadycanonical) : "") +
-           (facts.repairs.any() ? say(Message::willrepair, {repairline(facts)}) : "");
+           (facts.repairs.any() ? say(Message::willrepair, {repairline(facts)}) : "") +
+           warningline(facts);
 }
 
 std::string formatbytes(std::uint64_t bytes) {
@@ -160,7 +180,8 @@ std::string checkjson(const std::string& name, const Outcome& outcome) {
                   {"moredropped", facts.moredropped},
                   {"fmtextra", facts.fmtextra},
                   {"trailing", facts.trailing},
-                  {"repairs", utf8texts(repairtexts(facts))}};
+                  {"repairs", utf8texts(repairtexts(facts))},
+                  {"warnings", utf8texts(warningtexts(facts))}};
     }
     // A name the text cannot carry exactly: its bytes, so that a script can find the file.
     if (!isutf8(utf8text(name))) {

@@ -70,7 +70,13 @@ void WaveFacts::settle(const WaveSource& source, std::uint64_t size) {
     channels = get16(body + channelsat);
     rate = get32(body + rateat);
     bits = get16(body + bitsat);
-    samples = source.totalsamples();
+    blockalign = get16(body + blockalignat);
+    bytespersecond = get32(body + bytespersecondat);
+    // An open that succeeded has checked channels and bits: the frame is never empty. A "fact"
+    // count is not what the output holds.
+    frame = std::uint32_t{channels} * (bits / 8u);
+    samples = source.datachunksize() / frame;
+    alignagrees = blockalign == frame && bytespersecond == std::uint64_t{rate} * frame;
     datasize = source.datachunksize();
     datastart = source.datastartpos();
     filesize = size;

@@ -37,13 +37,17 @@ public:
     std::uint16_t channels = 0;
     std::uint16_t bits = 0;
     std::uint32_t rate = 0;
-    std::uint32_t samples = 0;
+    std::uint32_t frame = 0;          // channels × bits / 8
+    std::uint16_t blockalign = 0;     // as the file declares them, copied as they are
+    std::uint32_t bytespersecond = 0; // even where channels, bits and rate disagree
+    std::uint32_t samples = 0; // the frames the output holds: data bytes / frame
     std::uint32_t datasize = 0;
     std::uint64_t datastart = 0;
     std::uint64_t filesize = 0;
     std::uint32_t fmtextra = 0; // "fmt " body bytes beyond the 16 that are kept
     std::uint64_t trailing = 0; // bytes after the chunks the reader walked, never read
     bool canonical = false;     // the file is byte for byte what a conversion would write
+    bool alignagrees = false;   // block align and bytes per second are those of the format
     WaveRepairs repairs;        // what a conversion with repairs allowed changes
 
 private:

@@ -216,8 +216,9 @@ void WaveSource::takeextensible() {
 }
 
 // When the walk ended on the data chunk, a size its writer never finalised (0 with bytes
-// following, the streamed 0xFFFFFFFF, or past the end of the file) becomes the bytes up to the
-// end of the file in whole frames. Sizes a canonical header cannot describe are refused.
+// following that are no chunk header, the streamed 0xFFFFFFFF, or past the end of the file)
+// becomes the bytes up to the end of the file in whole frames. Sizes a canonical header cannot
+// describe are refused.
 bool WaveSource::takefilelength(Result& result, std::uint32_t frame) {
     if (atdatastart) {
         std::uint64_t end = 0;
@@ -225,8 +226,8 @@ bool WaveSource::takefilelength(Result& result, std::uint32_t frame) {
             return result.fail(codes::datapositionfailed, filelasterror());
         }
         const std::uint64_t available = end > datastart ? end - datastart : 0;
-        if ((datasize == 0 && available != 0) || datasize == wave::streameddatasize ||
-            datasize > available) {
+        if ((datasize == 0 && available != 0 && !chunkfollows(available)) ||
+            datasize == wave::streameddatasize || datasize > available) {
             const std::uint64_t whole = available - available % frame;
             if (whole > wave::maxcanonicaldata) {
                 return result.fail(codes::datatoolarge);
@@ -240,6 +241,16 @@ bool WaveSource::takefilelength(Result& result, std::uint32_t frame) {
         return result.fail(codes::datatoolarge);
     }
     return true;
+}
+
+// A size of 0 before a well-formed chunk header (a text id, as the pad-byte rule reads it, and a
+// size that fits in the rest of the file) ends an empty data chunk, left to the strict checks.
+bool WaveSource::chunkfollows(std::uint64_t available) {
+    atdatastart = false; // the header is read here: the check seeks back to the data start
+    std::uint8_t header[wave::chunkheadersize];
+    return readexact(header, wave::chunkheadersize) && wave::textid(header) &&
+           wave::chunkheadersize + std::uint64_t{wave::get32(header + wave::chunksizeat)} <=
+               available;
 }
 
 bool WaveSource::read(Result& result, void* buffer, std::uint32_t count) {

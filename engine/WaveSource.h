@@ -65,9 +65,10 @@ public:
     bool holds(const char* name) const;
 
     // Opt-in leniency from the next open on (the program never allows it): a data size never
-    // finalised (0 with data following, 0xFFFFFFFF, past the end of the file) when "data" is the
-    // last chunk the walk reads, pad bytes after odd-sized chunks, and WAVE_FORMAT_EXTENSIBLE
-    // around 8/16-bit mono or stereo PCM. Everything else is refused as in a strict open.
+    // finalised (0 with data following that is no chunk header, 0xFFFFFFFF, past the end of the
+    // file) when "data" is the last chunk the walk reads, pad bytes after odd-sized chunks, and
+    // WAVE_FORMAT_EXTENSIBLE around 8/16-bit mono or stereo PCM. Everything else is refused as in
+    // a strict open.
     void allowrepairs(bool allow) { lenient = allow; }
     const WaveRepairs& repairs() const { return fixes; }
 
@@ -95,6 +96,7 @@ private:
     bool check(Result& result);
     void takeextensible();
     bool takefilelength(Result& result, std::uint32_t frame);
+    bool chunkfollows(std::uint64_t available);
     void reset();
 
     FileHandle file;

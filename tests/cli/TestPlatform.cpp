@@ -4,6 +4,8 @@
 #include "UserLanguage.h"
 
 #include <cstdlib>
+#include <iomanip>
+#include <tuple>
 
 // The line starts with a redirection: cmd would take a leading quote and the last one away.
 // No argument of the tests holds a double quote, a dollar or a percent sign.
@@ -15,17 +17,21 @@ ProcessResult runtool(const std::vector<std::string>& args, const std::string& i
         line += quote(arg);
     }
     line += " >" + quote(capture.path("out")) + " 2>" + quote(capture.path("err"));
-    ProcessResult result;
-    // The tool never fails silently; Wine now and then ends a fresh process with status 1
-    // before it runs, and then it runs once more.
-    for (int run = 0; run < 2; ++run) {
-        result = {exitstatus(std::system(line.c_str())), readfile(capture.path("out")),
-                  readfile(capture.path("err"))};
-        if (result.status != 1 || !result.out.empty() || !result.err.empty()) {
-            break;
-        }
-    }
-    return result;
+    auto start = [&] {
+        return ProcessResult{exitstatus(std::system(line.c_str())), readfile(capture.path("out")),
+                             readfile(capture.path("err"))};
+    };
+    ProcessResult result = start();
+    return startfailed(result) ? start() : result; // never natively: see startfailed
+}
+
+bool operator==(const ProcessResult& a, const ProcessResult& b) {
+    return std::tie(a.status, a.out, a.err) == std::tie(b.status, b.out, b.err);
+}
+
+std::ostream& operator<<(std::ostream& out, const ProcessResult& r) {
+    return out << "{" << r.status << ", " << std::quoted(r.out) << ", " << std::quoted(r.err)
+               << "}";
 }
 
 void uselocale(const char* locale) {

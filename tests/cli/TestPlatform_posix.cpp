@@ -11,3 +11,7 @@ std::string toolpath() {
 int exitstatus(int returned) {
     return returned != -1 && WIFEXITED(returned) ? WEXITSTATUS(returned) : -1;
 }
+
+bool startfailed(const ProcessResult&) {
+    return false; // a tool that fails natively is a failure of the tool
+}

@@ -27,14 +27,15 @@ TEST(Wildcards, DoubleByteNamesInEveryMode) {
     EXPECT_EQ(dir.list("one"), (std::vector<std::string>{"x1.wav", "x2.WAV"}));
     EXPECT_EQ(runtool({"-q", "-o", dir.path("no"), dir.path("nothing*.wav")}).status, 1);
     EXPECT_EQ(runtool({dir.path(so + "\\" + so + "*.wav"), dir.path("single.wav")}).status, 0);
-    EXPECT_EQ(readfile(dir.path("single.wav")) + readfile(dir.path("star\\" + name)),
-              canonical(d) + canonical(d));
+    EXPECT_EQ(readfile(dir.path("single.wav")), canonical(d));
+    EXPECT_EQ(readfile(dir.path("star\\" + name)), canonical(d));
     EXPECT_EQ(runtool({"-q", "-r", "-o", dir.path("tree"), dir.path(so)}).status, 0);
     EXPECT_EQ(readfile(dir.path("tree\\" + name)), canonical(d));
     ProcessResult r = runtool({"--check", "--json", file});
     EXPECT_NE(r.out.find("\xE3\x82\xBD\xE8\xA1\xA8.wav\",\"ok\":true"), std::string::npos) << r.out;
     EXPECT_EQ(runtool({"-q", "--in-place", "--backup", ".orig", file}).status, 0);
-    EXPECT_EQ(readfile(file) + readfile(file + ".orig"), canonical(d) + decorated(d));
+    EXPECT_EQ(readfile(file), canonical(d));
+    EXPECT_EQ(readfile(file + ".orig"), decorated(d));
     r = runtool({"-q", "--check", dir.path(so + "\\*")}); // no temporary file is left
     EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 7) << r.out;
 }

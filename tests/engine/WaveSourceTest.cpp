@@ -75,6 +75,13 @@ std::vector<RepairCase> repaircases() {
         {"0, bytes follow", riffwave(pcmfmt(1, 8) + header("data", 0) + "abc"),
          codes::badsamplecount, 0, 3, size(0)},
         {"0, nothing follows", riffwave(f + fact(5) + header("data", 0)), 0, 0},
+        // A chunk header after a size of 0 (a text id, a size that fits) ends an empty chunk.
+        {"0, then a chunk", riffwave(f + fact(5) + header("data", 0) + chunk("LIST", "")), 0, 0},
+        {"0, then a text id whose size runs past the end",
+         riffwave(f + header("data", 0) + "LIST" + le32(5) + "abcd"), codes::badsamplecount, 0, 12,
+         size(0)},
+        {"0, then no text id", riffwave(f + header("data", 0) + "LIS\x01" + le32(4) + "abcd"),
+         codes::badsamplecount, 0, 12, size(0)},
         {"past the end, no whole frame", riffwave(f + header("data", 8) + "abc"), 0,
          codes::badsamplecount, 0, size(8)},
         {"streamed data before fmt", riffwave(header("data", streamed) + "abcd" + f), nofmt, nofmt},
