@@ -1,7 +1,5 @@
-// sonorm-cli reading WAV files from real pipes, as in a pipeline: standard input (-) and a pipe
-// named as INPUT, what ffmpeg and sox stream, the filter "- -", a stream that ends early, a
-// check; copies that cannot be made or filled are reported and leave nothing behind. And what a
-// check of a refused file reads: its header, never its data.
+// sonorm-cli reading WAV files from real pipes, as in a pipeline; and what a check of a refused
+// file reads: its header, never its data.
 #include "Messages.h"
 #include "TempDir.h"
 #include "TestPlatform.h"
@@ -126,10 +124,10 @@ protected:
 
 // What ffmpeg and sox write into a pipe (a data size of 0xFFFFFFFF and of 0x7FFFF000) converts
 // with --repair in real pipelines, into a file and through "- -" back into sox. Through a pipe
-// from here: standard input and a pipe named as INPUT read as the file does; a stream that ends
-// early gets nothing out; a check shows the stream as -, a second - as given twice; a batch names
-// its output stdin.wav. The copy is made without O_TMPFILE too; one that cannot be made or filled
-// fails; standard input that is a terminal is refused. Nothing is left in TMPDIR.
+// from here: standard input, a pipe and a device named as INPUT read as the file does; a stream
+// that ends early makes no file; a check shows the stream as -, a second - as given twice; a
+// batch names its output stdin.wav. The copy is made without O_TMPFILE too; one that cannot be
+// made or filled fails; a terminal is refused. Nothing is left in TMPDIR.
 TEST_F(Streams, PipesReadAsFiles) {
     auto sh = [&](const std::string& command) {
         ASSERT_EQ(std::system(("cd " + dir.path() + " && " + command).c_str()), 0) << command;
@@ -140,17 +138,16 @@ TEST_F(Streams, PipesReadAsFiles) {
     sh(ffmpeg + tool + "ffmpeg.wav");
     sh(ffmpeg + tool + "- | sox -t wav - -t raw back.pcm");
     sh(ffmpeg + "cat >ffmpeg.stream");
-    sh("cat raw.pcm | sox -t raw -r 8000 -c 2 -b 16 -e signed - -t wav - | cat >sox.stream");
+    sh("cat raw.pcm | sox -t raw -r 8000 -c 2 -b 16 -e signed - -t wav - 2>/dev/null | cat "
+       ">sox.stream");
     const std::string raw = readfile(dir.path("raw.pcm")), body = pcmbody(2, 16, 8000);
     EXPECT_EQ(readfile(dir.path("ffmpeg.wav")), canonical(raw, body));
     EXPECT_EQ(readfile(dir.path("back.pcm")), raw);
     const std::string ff = readfile(dir.path("ffmpeg.stream")), out = dir.path("out");
     const std::string fileform = dir.path("file.wav");
     ASSERT_EQ(runtool({dir.write("in.wav", plain), fileform}).status, 0);
-    const Prepare bigfile = [] {
-        const rlimit small{4096, 4096};
-        return setrlimit(RLIMIT_FSIZE, &small) == 0;
-    };
+    const rlimit small{4096, 4096};
+    const Prepare bigfile = [&] { return setrlimit(RLIMIT_FSIZE, &small) == 0; };
     int terminal = -1, side = -1;
     ASSERT_EQ(openpty(&terminal, &side, nullptr, nullptr, nullptr), 0);
     const Prepare fromterminal = [&] { return dup2(side, 0) == 0; };
@@ -165,7 +162,6 @@ TEST_F(Streams, PipesReadAsFiles) {
         rows = {
             {{"-", "-"}, plain, tmp, nullptr, 0, readfile(fileform), ""},
             {{"--repair", "-q", "-", "-"}, sox, tmp, nullptr, 0, canonical(raw, body), ""},
-            {{"-", "-"}, ff, tmp, nullptr, 1, "", endsearly},
             {{"-q", "--check", "-", "-"}, ff, tmp, nullptr, 1, wouldrepair, ""},
             {{"/dev/stdin", "-"}, plain, tmp, nullptr, 0, canonical(d), ""},
             {{"/dev/null", "-"}, plain, tmp, nullptr, 1, "", "/dev/null" + riffcut},
