@@ -14,9 +14,15 @@
 namespace {
 
 constexpr char wavextension[] = ".wav";
+constexpr char stdinoutput[] = "stdin.wav"; // the name of standard input's output in a batch
+constexpr char stdinkey[] = "stdin:";
 
 // The key of a file: its identity when it exists, else the spelling of its path; its size.
+// Standard input is never a file of that name.
 std::string filekey(const std::string& name, std::uint64_t* size = nullptr) {
+    if (name == standardstream) {
+        return stdinkey;
+    }
     FileInfo info;
     if (!fileinfo(name, info)) {
         return "path:" + pathkey(name);
@@ -78,6 +84,8 @@ std::vector<Job> planjobs(const Options& options) {
         std::error_code error;
         if (operand.empty()) {
             jobs.push_back(Job{operand, "", tabletext(IDS_NEED_FILE_NAMES), false, 0});
+        } else if (operand == standardstream) {
+            jobs.push_back(Job{operand, stdinoutput, "", false, 0});
         } else if (!fs::is_directory(topath(operand), error)) {
             // A missing file is left to the conversion, which reports it as the program does.
             jobs.push_back(Job{operand, nameof(topath(operand).filename()), "", false, 0});

@@ -17,3 +17,9 @@ std::string specialfile(const std::string& name) {
         return std::string();
     }
 }
+
+bool streamfile(const std::string& name) {
+    std::error_code error;
+    const fs::file_type type = fs::status(topath(name), error).type();
+    return type == fs::file_type::fifo || type == fs::file_type::character;
+}
