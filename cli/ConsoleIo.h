@@ -13,6 +13,7 @@ extern const char* const linebreak;
 void consoleinit();
 bool stderristerminal();
 bool stdoutisterminal();
+bool stdinisterminal();
 // Writes count bytes of data to stdout; false, with error set, when they do not all go out.
 bool writeoutdata(const void* data, std::size_t count, std::error_code& error);
 // text (UTF-8) in the native encoding: itself natively, the ANSI code page on Windows.

@@ -18,3 +18,7 @@ bool stderristerminal() {
 bool stdoutisterminal() {
     return isatty(STDOUT_FILENO) == 1;
 }
+
+bool stdinisterminal() {
+    return isatty(STDIN_FILENO) == 1;
+}

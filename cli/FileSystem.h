@@ -129,6 +129,24 @@ void removefile(const Folder& folder, const std::string& name);
 // Never through a symbolic link.
 void removeleftover(const Folder& folder, const std::string& name);
 
+// Streams (standard input, a FIFO, a device), which a reader that seeks cannot walk, are read
+// whole into a scratch file first.
+// The process's standard input, not owned.
+FileHandle standardinput();
+// Opens a FIFO or a device for reading as a reader of it does: a FIFO's open waits for a writer.
+bool openstream(const std::string& name, OwnedFile& file, std::error_code& error);
+// One read of up to count bytes; got 0 at the end of the stream (Windows: also a pipe whose
+// writer has closed it).
+bool readstream(FileHandle file, void* buffer, std::uint32_t count, std::uint32_t& got,
+                std::error_code& error);
+// A file without a name, open for reading and writing, in the folder for temporary files (POSIX
+// TMPDIR, else /tmp; Windows GetTempPath; folder says which): gone when closed, also when the
+// process dies. POSIX O_TMPFILE, else made and unlinked at once; Windows deleted on close.
+bool createscratch(OwnedFile& file, std::string& folder, std::error_code& error);
+// A second handle to the open file, positioned at its start (it shares the position with the
+// first); nofile, with the last error, when none can be made.
+FileHandle duplicatefile(FileHandle file);
+
 bool flushfile(FileHandle file, std::error_code& error);
 // Hears a failed write that the file system reports only at a close (network file systems),
 // while file stays open.

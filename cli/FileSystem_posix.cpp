@@ -14,6 +14,7 @@
 #include <sys/vfs.h>
 #include <sys/xattr.h>
 #include <unistd.h>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -27,6 +28,8 @@ constexpr char openfiles[] = "/proc/self/fd/";
 // Btrfs.
 constexpr decltype(statfs::f_type) quietclose[] = {TMPFS_MAGIC, EXT4_SUPER_MAGIC, XFS_SUPER_MAGIC,
                                                    BTRFS_SUPER_MAGIC};
+constexpr char scratchfolder[] = "/tmp";          // without TMPDIR
+constexpr char scratchname[] = "/.sonorm-XXXXXX"; // made and unlinked at once (no O_TMPFILE)
 
 bool fail(std::error_code& error) {
     error.assign(errno, std::system_category());
@@ -270,6 +273,52 @@ void removeleftover(const Folder& folder, const std::string& name) {
         ::flock(file.fd, LOCK_EX | LOCK_NB) == 0) {
         removefile(folder, name);
     }
+}
+
+FileHandle standardinput() {
+    return STDIN_FILENO;
+}
+
+bool openstream(const std::string& name, OwnedFile& file, std::error_code& error) {
+    *file.put() = ::open(name.c_str(), O_RDONLY | O_NOCTTY | O_CLOEXEC);
+    return file.get() != nofile || fail(error);
+}
+
+bool readstream(FileHandle file, void* buffer, std::uint32_t count, std::uint32_t& got,
+                std::error_code& error) {
+    ssize_t read;
+    while ((read = ::read(fd(file), buffer, count)) < 0 && errno == EINTR) {
+    }
+    got = read > 0 ? static_cast<std::uint32_t>(read) : 0;
+    return read >= 0 || fail(error);
+}
+
+// O_EXCL: the file can never be given a name. EISDIR: a kernel that knows no O_TMPFILE takes
+// it for O_DIRECTORY. (A descriptor's close on success leaves errno as it was.)
+bool createscratch(OwnedFile& file, std::string& folder, std::error_code& error) {
+    const char* tmpdir = std::getenv("TMPDIR");
+    folder = tmpdir != nullptr && *tmpdir != '\0' ? tmpdir : scratchfolder;
+    Descriptor made{::open(folder.c_str(), O_TMPFILE | O_RDWR | O_EXCL | O_CLOEXEC, privatemode)};
+    if (made.fd < 0 && (errno == EOPNOTSUPP || errno == EISDIR)) {
+        std::string name = folder + scratchname;
+        made.fd = ::mkostemp(name.data(), O_CLOEXEC);
+        if (made.fd >= 0 && ::unlink(name.c_str()) != 0) {
+            return fail(error);
+        }
+    }
+    if (made.fd < 0) {
+        return fail(error);
+    }
+    *file.put() = std::exchange(made.fd, -1);
+    return true;
+}
+
+FileHandle duplicatefile(FileHandle file) {
+    Descriptor copy{::fcntl(fd(file), F_DUPFD_CLOEXEC, 0)};
+    if (copy.fd < 0 || ::lseek(copy.fd, 0, SEEK_SET) != 0) {
+        return nofile;
+    }
+    return std::exchange(copy.fd, -1);
 }
 
 bool flushfile(FileHandle file, std::error_code& error) {

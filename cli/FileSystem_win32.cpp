@@ -3,6 +3,7 @@
 #include "UniqueHandle.h"
 
 #include <aclapi.h>
+#include <random>
 #include <vector>
 #include <windows.h>
 
@@ -13,6 +14,9 @@ constexpr DWORD keptattributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN
 constexpr DWORD anyshare = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 constexpr DWORD notafile = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT;
 constexpr int wordbits = 32;
+constexpr int maxattempts = 100;
+constexpr wchar_t scratchprefix[] = L"sonorm-";
+constexpr wchar_t scratchsuffix[] = L".tmp";
 
 bool fail(std::error_code& error) {
     error.assign(static_cast<int>(GetLastError()), std::system_category());
@@ -262,6 +266,67 @@ void removeleftover(const Folder& folder, const std::string& name) {
                  error)) {
         SetFileInformationByHandle(file.get(), FileDispositionInfo, &gone, sizeof gone);
     }
+}
+
+FileHandle standardinput() {
+    return reinterpret_cast<FileHandle>(GetStdHandle(STD_INPUT_HANDLE));
+}
+
+bool openstream(const std::string& name, OwnedFile& file, std::error_code& error) {
+    HANDLE opened =
+        CreateFileW(topath(name).wstring().c_str(), GENERIC_READ,
+                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+    *file.put() = opened == INVALID_HANDLE_VALUE ? nofile : reinterpret_cast<FileHandle>(opened);
+    return file.get() != nofile || fail(error);
+}
+
+bool readstream(FileHandle file, void* buffer, std::uint32_t count, std::uint32_t& got,
+                std::error_code& error) {
+    DWORD read = 0;
+    const bool ok = ReadFile(handle(file), buffer, count, &read, nullptr) ||
+                    GetLastError() == ERROR_BROKEN_PIPE;
+    got = ok ? read : 0;
+    return ok || fail(error);
+}
+
+// Made under a fresh name, so that no file of another is opened; exclusive.
+bool createscratch(OwnedFile& file, std::string& folder, std::error_code& error) {
+    std::wstring path(MAX_PATH + 1, L'\0');
+    const DWORD length = GetTempPathW(static_cast<DWORD>(path.size()), path.data());
+    if (length == 0 || length >= path.size()) {
+        return fail(error);
+    }
+    path.resize(length);
+    const fs::path where(path);
+    folder = nameof(where);
+    std::mt19937_64 random{std::random_device{}()};
+    for (int attempt = 0; attempt < maxattempts; ++attempt) {
+        const std::wstring name =
+            (where / (scratchprefix + std::to_wstring(random()) + scratchsuffix)).wstring();
+        HANDLE made =
+            CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW,
+                        FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+        if (made != INVALID_HANDLE_VALUE) {
+            *file.put() = reinterpret_cast<FileHandle>(made);
+            return true;
+        }
+        if (GetLastError() != ERROR_FILE_EXISTS) {
+            break;
+        }
+    }
+    return fail(error);
+}
+
+FileHandle duplicatefile(FileHandle file) {
+    HANDLE copy = nullptr;
+    if (!DuplicateHandle(GetCurrentProcess(), handle(file), GetCurrentProcess(), &copy, 0, FALSE,
+                         DUPLICATE_SAME_ACCESS)) {
+        return nofile;
+    }
+    UniqueFile owned(copy);
+    return fileseek(reinterpret_cast<FileHandle>(copy), 0, SeekOrigin::begin)
+               ? reinterpret_cast<FileHandle>(owned.release())
+               : nofile;
 }
 
 bool flushfile(FileHandle file, std::error_code& error) {

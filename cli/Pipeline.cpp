@@ -31,30 +31,33 @@ Outcome failedby(const std::error_code& error, std::string message) {
     return outcome;
 }
 
-// Reads the rest of the data in the writer's blocks, so that a file whose data ends early
-// fails where a conversion would, and hands each block to sink (if any) until it refuses one.
-void readdata(Result& result, WaveSource& source, std::uint32_t remaining,
-              const std::function<bool(const std::uint8_t*, std::uint32_t)>& sink = nullptr) {
+// The canonical file onto standard output, the data in the writer's blocks. A failure while
+// streaming leaves what went out; the caller reports it.
+void writestdout(Result& result, WaveSource& source, std::error_code& error) {
+    std::uint8_t header[wave::headersize];
+    if (!WaveWriter().composeheader(source, header) ||
+        !writeoutdata(header, sizeof header, error)) {
+        return;
+    }
     std::vector<std::uint8_t> buffer(WaveWriter::blocksize);
-    while (remaining != 0) {
-        std::uint32_t block = std::min(remaining, WaveWriter::blocksize);
-        if (!source.read(result, buffer.data(), block) || (sink && !sink(buffer.data(), block))) {
+    for (std::uint32_t remaining = source.datachunksize(), block; remaining != 0;
+         remaining -= block) {
+        block = std::min(remaining, WaveWriter::blocksize);
+        if (!source.read(result, buffer.data(), block) ||
+            !writeoutdata(buffer.data(), block, error)) {
             return;
         }
-        remaining -= block;
     }
 }
 
-// The canonical file onto standard output. A failure while streaming leaves what went out;
-// the caller reports it.
-void writestdout(Result& result, WaveSource& source, std::error_code& error) {
-    std::uint8_t header[wave::headersize];
-    if (WaveWriter().composeheader(source, header) && writeoutdata(header, sizeof header, error)) {
-        readdata(result, source, source.datachunksize(),
-                 [&](const std::uint8_t* data, std::uint32_t count) {
-                     return writeoutdata(data, count, error);
-                 });
+// The input by its name, or a stream's copy once more.
+bool openinput(Result& result, const Job& job, WaveSource& source) {
+    if (job.copy == nofile) {
+        return source.open(result, job.input.c_str());
     }
+    const FileHandle again = duplicatefile(job.copy);
+    return again != nofile ? source.open(result, again)
+                           : result.fail(codes::openfailed, filelasterror());
 }
 
 // The file a staged output replaces, whose owner, permissions and attributes it keeps and
@@ -180,9 +183,11 @@ Outcome handle(const Job& job, const Policy& policy,
     if (!job.problem.empty()) {
         return finished(job.skip ? Status::skipped : Status::failed, job.problem);
     }
-    if (std::string special = job.walked ? std::string() : specialfile(job.input);
+    // Named: refused (a walk skips it). A stream named as INPUT was read into its copy.
+    if (std::string special =
+            job.walked || job.copy != nofile ? std::string() : specialfile(job.input);
         !special.empty()) {
-        return finished(Status::failed, special); // named: refused (a walk skips it)
+        return finished(Status::failed, special);
     }
     std::error_code error;
     const bool tostdout =
@@ -195,7 +200,7 @@ Outcome handle(const Job& job, const Policy& policy,
     WaveSource source;
     source.watch(&facts);
     source.allowrepairs(policy.repair);
-    if (!source.open(outcome.result, job.input.c_str())) {
+    if (!openinput(outcome.result, job, source)) {
         outcome.message = reporttext(outcome.result);
         return outcome;
     }
@@ -211,9 +216,10 @@ Outcome handle(const Job& job, const Policy& policy,
     outcome.status = facts.canonical ? Status::unchanged : Status::converted;
     bool leave = !policy.write || (policy.skipcanonical && facts.canonical);
     // Data that ends early fails here, before anything is written where nothing can be taken
-    // back; a check finds the failure the same way.
+    // back, and a check finds it, from the sizes alone: as the short read of a conversion.
     if ((!policy.write || tostdout) && facts.datastart + facts.datasize > facts.filesize) {
-        readdata(outcome.result, source, facts.datasize);
+        markendoffile();
+        outcome.result.fail(codes::readfailed, filelasterror());
     }
     if (!leave && !tostdout) {
         return writefile(job, policy, source, read, std::move(outcome));

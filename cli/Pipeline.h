@@ -3,6 +3,7 @@
 #ifndef SONORM_CLI_PIPELINE_H
 #define SONORM_CLI_PIPELINE_H
 
+#include "FileIo.h"
 #include "Options.h"
 #include "Result.h"
 #include "WaveFacts.h"
@@ -14,11 +15,12 @@
 
 struct Job {
     std::string input;
-    std::string output;     // where the result goes (in place: the file itself); check: empty
-    std::string problem;    // set by the planner: the job does not run and reports this
-    bool skip = false;      // with problem: reported as skipped, not as failed
-    std::uint64_t size = 0; // input size, for the progress display
-    bool walked = false;    // found by a walk, which saw what kind of file it is
+    std::string output;       // where the result goes (in place: the file itself); check: empty
+    std::string problem;      // set by the planner: the job does not run and reports this
+    bool skip = false;        // with problem: reported as skipped, not as failed
+    std::uint64_t size = 0;   // input size, for the progress display
+    bool walked = false;      // found by a walk, which saw what kind of file it is
+    FileHandle copy = nofile; // a stream's bytes (StreamCopy.h): read instead of the name
 };
 
 enum class Status { converted, unchanged, skipped, failed };

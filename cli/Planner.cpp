@@ -15,6 +15,8 @@
 namespace {
 
 constexpr char wavextension[] = ".wav";
+constexpr char stdinoutput[] = "stdin.wav"; // the name of standard input's output in a batch
+constexpr char stdinkey[] = "stdin:";
 
 // The key of a file that exists: its identity; its size.
 bool identitykey(const std::string& name, std::string& key, std::uint64_t* size = nullptr) {
@@ -37,6 +39,19 @@ std::string spellingkey(const std::string& name) {
 std::string filekey(const std::string& name) {
     std::string key;
     return identitykey(name, key) ? key : spellingkey(name);
+}
+
+// The key of an input: standard input's own (never a file of that name), a file's identity and
+// its size, or where no file exists the spelling of its path (then spelled is set).
+std::string inputkey(const std::string& name, std::uint64_t& size, bool& spelled) {
+    std::string key;
+    if (name == standardstream) {
+        key = stdinkey;
+    } else if (!identitykey(name, key, &size)) {
+        key = spellingkey(name);
+        spelled = true;
+    }
+    return key;
 }
 
 // Whether folder holds nothing or is missing: then no name in it reaches a file yet.
@@ -118,6 +133,8 @@ std::vector<Job> planjobs(const Options& options) {
         std::error_code error;
         if (operand.empty()) {
             jobs.push_back(Job{operand, "", tabletext(IDS_NEED_FILE_NAMES), false, 0});
+        } else if (operand == standardstream) {
+            jobs.push_back(Job{operand, nameof(outdir / stdinoutput), "", false, 0});
         } else if (!fs::is_directory(topath(operand), error)) {
             // A missing file is left to the conversion, which reports it as the program does.
             jobs.push_back(Job{operand, nameof(outdir / topath(operand).filename()), "", false, 0});
@@ -142,12 +159,7 @@ std::vector<Job> planjobs(const Options& options) {
         if (!job.problem.empty()) {
             continue;
         }
-        std::string key;
-        if (!identitykey(job.input, key, &job.size)) {
-            key = spellingkey(job.input);
-            spelledinputs = true;
-        }
-        auto first = seen.emplace(std::move(key), i);
+        auto first = seen.emplace(inputkey(job.input, job.size, spelledinputs), i);
         if (!first.second) {
             job.problem = say(Message::giventwice, {quotedname(jobs[first.first->second].input)});
             job.skip = true;

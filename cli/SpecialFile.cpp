@@ -34,3 +34,9 @@ std::string specialfile(const fs::directory_entry& entry) {
                    : entry.is_character_file(error) ? fs::file_type::character
                                                     : fs::file_type::regular);
 }
+
+bool streamfile(const std::string& name) {
+    std::error_code error;
+    const fs::file_type type = fs::status(topath(name), error).type();
+    return type == fs::file_type::fifo || type == fs::file_type::character;
+}

@@ -34,10 +34,20 @@ bool WaveSource::open(Result& result, const char* name) {
         return result.fail(codes::alreadyopen);
     }
     reset();
-    file = fileopenread(name);
-    if (file == nofile) {
+    FileHandle opened = fileopenread(name);
+    if (opened == nofile) {
         return result.fail(codes::openfailed, filelasterror());
     }
+    return open(result, opened);
+}
+
+bool WaveSource::open(Result& result, FileHandle opened) {
+    if (isopen()) {
+        fileclose(opened);
+        return result.fail(codes::alreadyopen);
+    }
+    reset();
+    file = opened;
     if (walk(result) && check(result)) {
         return true;
     }

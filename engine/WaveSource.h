@@ -43,6 +43,9 @@ public:
 
     // True only on full success; then the reader is open and positioned at the data start.
     bool open(Result& result, const char* name);
+    // The same on a file already open for reading and positioned at its start (a copy of a
+    // stream), which the reader owns from this call on: close closes it, a failed open too.
+    bool open(Result& result, FileHandle opened);
     // Exactly count bytes of sample data from the current position.
     bool read(Result& result, void* buffer, std::uint32_t count);
     // Moves exactly count bytes of sample data from the current position to out without the

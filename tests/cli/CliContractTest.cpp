@@ -83,7 +83,7 @@ protected:
 
 // Refusals (exit 1 with the report, exit 2 with the usage) touch no file, also for every other
 // name of the input as output. Data that ends early: an existing OUTPUT stays, a new one is not
-// made, '-' gets nothing.
+// made, '-' gets nothing. "- -" filters standard input.
 TEST_F(Contract, SingleFormRefusalsChangeNothing) {
     const std::string need = tabletext(IDS_NEED_FILE_NAMES), o = dir.path("o");
     const std::string nofolder = dir.path("none/o.wav");
@@ -107,6 +107,8 @@ TEST_F(Contract, SingleFormRefusalsChangeNothing) {
         {{"-o", o, "-o", o, in}, 2, use(M::optiontwice, {"--output-dir"})},
         {{"-o", o, "-j", "99999999999", in}, 2, use(M::optionbadvalue, {"--jobs", "99999999999"})},
         {{"-o", "-", in}, 2, say(M::toolprefix, {"--output-dir: " + say(M::outdirstream)})},
+        {{"--in-place", "-"}, 2, use(M::stdininplace)},
+        {{"--check", "--files-from", "-", "-"}, 2, use(M::stdinholdslist)},
         {{"--bogus", in, o}, 2, use(M::unexpectedargument, {"--bogus"})},
         {{"-o", o, "-j", "0", in},
          2,
@@ -139,6 +141,7 @@ TEST_F(Contract, SingleFormRefusalsChangeNothing) {
     EXPECT_EQ(runtool({in, out}), (ProcessResult{0, "", ""}));
     EXPECT_EQ(readfile(out), canonical(d));
     EXPECT_EQ(runtool({in, "-"}), (ProcessResult{0, canonical(d), ""}));
+    EXPECT_EQ(runtool({"-", "-"}, good), (ProcessResult{0, canonical(d), ""})); // through a copy
     ProcessResult r = runtool({cut, out});
     EXPECT_EQ(r.err, say(M::causeline,
                          {cut, systemreport(22, platform::endoffile, platform::endoffiletext),

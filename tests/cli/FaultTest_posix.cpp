@@ -169,8 +169,8 @@ bool writing(pid_t pid, const std::string& folder) {
 // named alike that are not its user's own, locked, links or no files. A failed write keeps the
 // older output. In place, a file that changed while converted is refused and keeps the change.
 // A report that cannot be written fails the run. A FIFO is skipped in a walk and refused when
-// named; -j fits the descriptor limit. The longest names work; a stream's progress line is drawn
-// on a terminal only, and cleared. Memory stays bounded whatever sizes a file declares.
+// named in a batch; -j fits the descriptor limit. The longest names work; a stream's progress line
+// is drawn on a terminal only, and cleared. Memory stays bounded whatever sizes a file declares.
 TEST(Faults, RunsUnderFaults) {
     TempDir dir;
     uselocale("C");
@@ -251,12 +251,16 @@ TEST(Faults, RunsUnderFaults) {
          0,
          fifo + ": skipped: is a FIFO, not a regular file: not read\nsonorm-cli: 0 converted, 0 "
                 "failed, 1 skipped, 1 already canonical; 52 bytes written in T s\n"},
-        {{fifo, dir.path("x.wav")}, bounded, 0, 1, "is a FIFO, not a regular file: not read\n"},
-        {{"/dev/null", dir.path("x.wav")},
+        {{"-q", "-o", out, fifo},
+         bounded,
+         0,
+         1,
+         fifo + ": is a FIFO, not a regular file: not read\n"},
+        {{"-q", "-o", out, "/dev/null"},
          nocore,
          0,
          1,
-         "is a device, not a regular file: not read\n"},
+         "/dev/null: is a device, not a regular file: not read\n"},
         {many, limit(RLIMIT_NOFILE, 64), 0, 0, ""},
         {{"--check", in}, full(1), 0, 1, nospace},
         {{"--check", "--json", in}, full(1), 0, 1, nospace},
