@@ -20,6 +20,9 @@ fs::path topath(const std::string& name);
 std::string nameof(const fs::path& path);
 // A key two names share when they spell the same path (letter case ignored on Windows).
 std::string pathkey(const std::string& name);
+// The same for names that differ only below one folder spelled alike, where they hold no "."
+// or ".." parts, without asking where that folder is.
+std::string namekey(const std::string& name);
 // The size of the file name reaches; 0 when it cannot be examined.
 inline std::uint64_t filesize(const std::string& name) {
     std::error_code error;
@@ -77,7 +80,8 @@ bool openreadwrite(const std::string& name, OwnedFile& file);
 std::string realname(const std::string& name);
 
 // A folder held open while a file is made in it: POSIX a descriptor, so that every step
-// happens in the folder first opened; Windows its full path.
+// happens in the folder first opened; Windows its full path. A missing folder fails to open
+// with std::errc::no_such_file_or_directory.
 class Folder {
 public:
     Folder() = default;
@@ -87,10 +91,14 @@ public:
     bool open(const std::string& name, std::error_code& error);
     const fs::path& path() const { return full; }
     FileHandle handle() const { return held; }
+    // Whether closing a file in it may report a failed write that no write reported (network
+    // file systems do; settlefile hears it), as far as its file system is known.
+    bool latefailures() const { return late; }
 
 private:
     fs::path full;
     FileHandle held = nofile;
+    bool late = true;
 };
 
 // The file name in folder, a link not followed.
@@ -108,6 +116,10 @@ bool createnamed(const Folder& folder, const std::string& name, bool privatefile
 bool lockfile(const Folder& folder, const std::string& name, FileHandle file);
 // Gives the open file a further name in folder.
 bool linkfile(const Folder& folder, FileHandle file, const std::string& name,
+              std::error_code& error);
+// Gives the file made by createunnamed its name in folder, which must not exist (else
+// std::errc::file_exists); durable: the name has reached the disk when this returns.
+bool namefile(const Folder& folder, FileHandle file, const std::string& name, bool durable,
               std::error_code& error);
 // Renames from over to in folder; durable: the rename has reached the disk when this returns.
 bool renamefile(const Folder& folder, const std::string& from, const std::string& to, bool durable,

@@ -1,13 +1,17 @@
 #include "FileSystem.h"
 
+#include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <linux/limits.h>
+#include <linux/magic.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/vfs.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 #include <utility>
@@ -20,6 +24,10 @@ constexpr mode_t privatemode = 0600;
 constexpr mode_t permissionbits = 07777;
 constexpr std::int64_t nanoseconds = 1000000000;
 constexpr char openfiles[] = "/proc/self/fd/";
+// File systems whose close runs no flush that could fail (statfs f_type): tmpfs, ext2/3/4, XFS,
+// Btrfs.
+constexpr decltype(statfs::f_type) quietclose[] = {TMPFS_MAGIC, EXT4_SUPER_MAGIC, XFS_SUPER_MAGIC,
+                                                   BTRFS_SUPER_MAGIC};
 constexpr char scratchfolder[] = "/tmp";          // without TMPDIR
 constexpr char scratchname[] = "/.sonorm-XXXXXX"; // made and unlinked at once (no O_TMPFILE)
 
@@ -92,9 +100,21 @@ std::string nameof(const fs::path& path) {
     return path.string();
 }
 
+// The working folder is asked once: the tool never changes it.
 std::string pathkey(const std::string& name) {
-    std::error_code error;
-    return fs::absolute(name, error).lexically_normal().string();
+    static const fs::path working = [] {
+        std::error_code error;
+        return fs::current_path(error);
+    }();
+    const fs::path path(name);
+    if (path.is_absolute()) {
+        return path.lexically_normal().string();
+    }
+    return working.empty() ? std::string() : (working / path).lexically_normal().string();
+}
+
+std::string namekey(const std::string& name) {
+    return name;
 }
 
 bool fileinfo(const std::string& name, FileInfo& info) {
@@ -131,7 +151,7 @@ std::string realname(const std::string& name) {
 }
 
 // Opened for reading so that it can be flushed; a folder one may only write and search into is
-// held by path alone.
+// held by path alone. Local file systems whose close reports nothing are known by their type.
 bool Folder::open(const std::string& name, std::error_code& error) {
     full = topath(name.empty() ? "." : name);
     int dir = ::open(full.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -139,7 +159,13 @@ bool Folder::open(const std::string& name, std::error_code& error) {
         dir = ::open(full.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
     }
     held = dir;
-    return dir >= 0 || fail(error);
+    if (dir < 0) {
+        return fail(error);
+    }
+    struct statfs system {};
+    late = ::fstatfs(dir, &system) != 0 || std::find(std::begin(quietclose), std::end(quietclose),
+                                                     system.f_type) == std::end(quietclose);
+    return true;
 }
 
 Folder::~Folder() {
@@ -148,9 +174,8 @@ Folder::~Folder() {
     }
 }
 
-// The file gets its name through /proc/self/fd (linkat with AT_EMPTY_PATH needs a capability
-// that root in a container may lack), so without /proc no unnamed file is made. EISDIR: a kernel
-// that knows no O_TMPFILE takes it for O_DIRECTORY.
+// The file may need /proc/self/fd to get its name (see linkfile), so without /proc no unnamed
+// file is made. EISDIR: a kernel that knows no O_TMPFILE takes it for O_DIRECTORY.
 bool createunnamed(const Folder& folder, bool privatefile, FileHandle& file,
                    std::error_code& error) {
     static const bool linkable = ::access(openfiles, X_OK) == 0;
@@ -183,12 +208,38 @@ bool lockfile(const Folder& folder, const std::string& name, FileHandle file) {
             (fileinfo(file, held) && fileinfo(folder, name, named) && held.samefile(named)));
 }
 
+// Straight from the descriptor (AT_EMPTY_PATH), which kernels before 6.10 allow only with a
+// capability that root in a container may lack (ENOENT): then through /proc/self/fd, a longer
+// way for the kernel, taken from then on.
 bool linkfile(const Folder& folder, FileHandle file, const std::string& name,
               std::error_code& error) {
+    static std::atomic<bool> direct{true};
+    const int dir = fd(folder.handle());
+    if (direct.load(std::memory_order_relaxed)) {
+        if (::linkat(fd(file), "", dir, name.c_str(), AT_EMPTY_PATH) == 0) {
+            return true;
+        }
+        if (errno != ENOENT) {
+            return fail(error);
+        }
+    }
     const std::string self = openfiles + std::to_string(fd(file));
-    return ::linkat(AT_FDCWD, self.c_str(), fd(folder.handle()), name.c_str(), AT_SYMLINK_FOLLOW) ==
-               0 ||
-           fail(error);
+    if (::linkat(AT_FDCWD, self.c_str(), dir, name.c_str(), AT_SYMLINK_FOLLOW) != 0) {
+        return fail(error);
+    }
+    direct.store(false, std::memory_order_relaxed);
+    return true;
+}
+
+bool namefile(const Folder& folder, FileHandle file, const std::string& name, bool durable,
+              std::error_code& error) {
+    if (!linkfile(folder, file, name, error)) {
+        return false;
+    }
+    if (durable) {
+        ::fsync(fd(folder.handle())); // as after a rename
+    }
+    return true;
 }
 
 bool renamefile(const Folder& folder, const std::string& from, const std::string& to, bool durable,

@@ -128,6 +128,14 @@ std::string pathkey(const std::string& name) {
     return key;
 }
 
+std::string namekey(const std::string& name) {
+    std::string key = name;
+    if (!key.empty()) {
+        CharUpperBuffA(key.data(), static_cast<DWORD>(key.size()));
+    }
+    return key;
+}
+
 bool fileinfo(const std::string& name, FileInfo& info) {
     UniqueFile file = openexisting(topath(name).wstring(), 0, FILE_FLAG_BACKUP_SEMANTICS);
     return file && given(file.get(), info);
@@ -155,9 +163,25 @@ std::string realname(const std::string& name) {
     return name;
 }
 
+// Held by its full path, which must be a folder, as an open would find. A close reports
+// nothing that the writes did not (see settlefile).
 bool Folder::open(const std::string& name, std::error_code& error) {
     full = fs::absolute(topath(name.empty() ? "." : name), error);
-    return !error;
+    late = false;
+    if (error) {
+        return false;
+    }
+    const fs::file_type type = fs::status(full, error).type();
+    if (type == fs::file_type::directory) {
+        error.clear();
+        return true;
+    }
+    if (type == fs::file_type::not_found) {
+        error = std::make_error_code(std::errc::no_such_file_or_directory);
+    } else if (!error) {
+        error = std::make_error_code(std::errc::not_a_directory);
+    }
+    return false;
 }
 
 Folder::~Folder() = default;
@@ -190,6 +214,12 @@ bool linkfile(const Folder& folder, FileHandle file, const std::string& name,
     path.resize(size);
     return (size != 0 && CreateHardLinkW(infolder(folder, name).c_str(), path.c_str(), nullptr)) ||
            fail(error);
+}
+
+// No file here is without a name (createunnamed).
+bool namefile(const Folder&, FileHandle, const std::string&, bool, std::error_code& error) {
+    error = std::make_error_code(std::errc::not_supported);
+    return false;
 }
 
 // A read-only file is replaced too, as in place keeps the attribute on the new file: the

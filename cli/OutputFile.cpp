@@ -1,10 +1,13 @@
 #include "OutputFile.h"
 
+#include <atomic>
+#include <chrono>
 #include <cinttypes>
 #include <cstdio>
 #include <mutex>
 #include <random>
 #include <set>
+#include <thread>
 
 namespace {
 
@@ -13,13 +16,35 @@ constexpr char suffix[] = ".tmp";
 constexpr int maxattempts = 100;
 constexpr int namedigits = 16; // hex digits of 64 random bits
 
-// Files with a name in flight and folders already cleaned. The lock is held only while a name
-// is made or dropped (and for good by removeall), never while a file is written: files are
-// made, written and renamed at once.
+// Files with a name in flight and folders already cleaned. The lock guards these sets only: no
+// system call is made under it, but by removeall, which keeps it.
 std::mutex lock;
 std::set<const OutputFile*> named;
 std::set<std::string> cleaned;
-bool stopped = false;
+// removeall has begun: no name is made from then on.
+std::atomic<bool> stopped{false};
+// Names being made: removeall waits until none is, so that each has failed or is in named.
+std::atomic<int> naming{0};
+
+// The folder of the last file this thread made, with what that file's name had before its file
+// name (where known).
+struct RecentFolder {
+    bool known = false;
+    std::string lead;
+    std::shared_ptr<const Folder> folder;
+};
+thread_local RecentFolder recent;
+
+// Held around the making of one name, which is allowed only before removeall. Both sides are
+// sequentially consistent: removeall sees this one counted, or this one sees it stopped.
+class Naming {
+public:
+    Naming() { naming.fetch_add(1); }
+    ~Naming() { naming.fetch_sub(1); }
+    Naming(const Naming&) = delete;
+    Naming& operator=(const Naming&) = delete;
+    bool allowed() const { return !stopped.load(); }
+};
 
 std::string freshname() {
     thread_local std::mt19937_64 random{std::random_device{}()};
@@ -29,9 +54,12 @@ std::string freshname() {
     return prefix + std::string(digits) + suffix;
 }
 
-bool interrupted(std::error_code& error) {
-    error = std::make_error_code(std::errc::interrupted);
-    return false;
+// Once removeall has begun the process ends in its thread: a worker that finds it begun, and is
+// making no name, waits for that, so that nothing more is made or reported.
+void haltifstopped() {
+    while (stopped.load()) {
+        std::this_thread::sleep_for(std::chrono::hours(1));
+    }
 }
 
 void clean(const Folder& folder) {
@@ -49,34 +77,23 @@ void clean(const Folder& folder) {
 
 } // namespace
 
+// Named while it was not committed: the name goes, then its entry (removeall may remove it
+// meanwhile, too).
 OutputFile::~OutputFile() {
     if (!name.empty()) {
-        std::lock_guard<std::mutex> hold(lock);
-        if (named.erase(this) != 0) {
-            removefile(dir, name);
-        }
+        removefile(*dir, name);
+        dropname();
     }
 }
 
-// An unnamed file is locked at once, so that its name, once linked, is never taken for a
-// leftover.
-bool OutputFile::create(const std::string& output, bool privatefile, std::error_code& error) {
-    const fs::path path = topath(output);
-    target = nameof(path.filename());
-    if (!dir.open(nameof(path.parent_path()), error)) {
+bool OutputFile::create(const std::string& output, bool privatefile, bool makefolder,
+                        std::error_code& error) {
+    haltifstopped();
+    if (!openfolder(output, makefolder, error)) {
         return false;
     }
-    std::unique_lock<std::mutex> hold(lock);
-    if (stopped) {
-        return interrupted(error);
-    }
-    const bool first = cleaned.insert(nameof(dir.path())).second;
-    hold.unlock();
-    if (first) {
-        clean(dir);
-    }
-    if (createunnamed(dir, privatefile, *file.put(), error)) {
-        return lockfile(dir, "", file.get());
+    if (createunnamed(*dir, privatefile, *file.put(), error)) {
+        return true;
     }
     // Where unnamed files are not supported, named ones; other errors are failures.
     bool retry = error == std::errc::not_supported;
@@ -89,74 +106,152 @@ bool OutputFile::create(const std::string& output, bool privatefile, std::error_
     return false;
 }
 
+// The output's folder and file name: the folder this thread used last where output is what
+// the last output had before its file name, then a bare file name; else opened (made first
+// where missing and allowed: another worker making it meanwhile is no failure) and cleaned of
+// leftovers, the first time in the run.
+bool OutputFile::openfolder(const std::string& output, bool makefolder, std::error_code& error) {
+    if (recent.known && output.size() > recent.lead.size() &&
+        output.compare(0, recent.lead.size(), recent.lead) == 0) {
+        const fs::path rest = topath(output.substr(recent.lead.size()));
+        if (!rest.has_root_path() && !rest.has_parent_path()) {
+            target = nameof(rest);
+            dir = recent.folder;
+            return true;
+        }
+    }
+    const fs::path path = topath(output);
+    target = nameof(path.filename());
+    const std::size_t leadsize = output.size() - target.size();
+    const bool tail =
+        output.size() >= target.size() && output.compare(leadsize, target.size(), target) == 0;
+    const std::string folder = nameof(path.parent_path());
+    auto opened = std::make_shared<Folder>();
+    if (!opened->open(folder, error)) {
+        if (!makefolder || folder.empty() || error != std::errc::no_such_file_or_directory) {
+            return false;
+        }
+        fs::create_directories(topath(folder), error);
+        if (error || !opened->open(folder, error)) {
+            return false;
+        }
+    }
+    recent = RecentFolder{tail, tail ? output.substr(0, leadsize) : std::string(), opened};
+    std::unique_lock<std::mutex> hold(lock);
+    const bool first = cleaned.insert(nameof(opened->path())).second;
+    hold.unlock();
+    if (first) {
+        clean(*opened);
+    }
+    dir = recent.folder;
+    return true;
+}
+
 // A named file is locked right after its making. A cleaner may come in between: the name must
 // then still be this file, else (as when the name is taken) file_exists.
 bool OutputFile::makenamed(bool privatefile, std::error_code& error) {
-    const std::string fresh = freshname();
+    bool made = false;
     {
-        std::lock_guard<std::mutex> hold(lock);
-        if (stopped) {
-            return interrupted(error);
+        Naming making;
+        if (making.allowed()) {
+            givenname(freshname());
+            made = createnamed(*dir, name, privatefile, *file.put(), error);
+            if (!made) {
+                dropname();
+            }
         }
-        if (!createnamed(dir, fresh, privatefile, *file.put(), error)) {
-            return false;
-        }
-        named.insert(this);
-        name = fresh;
     }
-    if (lockfile(dir, name, file.get())) {
+    haltifstopped();
+    if (!made) {
+        return false;
+    }
+    if (lockfile(*dir, name, file.get())) {
         return true;
     }
-    std::lock_guard<std::mutex> hold(lock);
-    named.erase(this);
-    name.clear();
+    dropname();
     file.close();
     error = std::make_error_code(std::errc::file_exists);
     return false;
 }
 
-// The link is made under the lock, so that removeall either sees the name or keeps it from
-// being made.
+// An unnamed file is locked before it gets a name, so that the name is never taken for a
+// leftover (nobody else can hold the lock of a file that no name reaches).
 bool OutputFile::givename(std::error_code& error) {
-    std::lock_guard<std::mutex> hold(lock);
-    for (int attempt = 0; attempt < maxattempts && name.empty(); ++attempt) {
-        if (stopped) {
-            return interrupted(error);
+    (void)lockfile(*dir, "", file.get());
+    for (int attempt = 0; attempt < maxattempts; ++attempt) {
+        bool linked = false;
+        {
+            Naming making;
+            if (making.allowed()) {
+                givenname(freshname());
+                linked = linkfile(*dir, file.get(), name, error);
+                if (!linked) {
+                    dropname();
+                }
+            }
         }
-        const std::string fresh = freshname();
-        if (linkfile(dir, file.get(), fresh, error)) {
-            named.insert(this);
-            name = fresh;
-        } else if (error != std::errc::file_exists) {
+        haltifstopped();
+        if (linked) {
+            return true;
+        }
+        if (error != std::errc::file_exists) {
             return false;
         }
     }
-    return !name.empty();
+    return false;
 }
 
-OutputFile::Commit OutputFile::commit(const FileInfo* original, bool durable,
-                                      std::error_code& error) {
-    if (name.empty() && !givename(error)) {
-        return Commit::failed;
-    }
-    FileInfo now;
-    if (original != nullptr && !(fileinfo(dir, target, now) && now.unchanged(*original))) {
-        return Commit::changed;
-    }
-    if (!renamefile(dir, name, target, durable, error)) {
-        return Commit::failed;
-    }
+// Listed before the name exists, so that removeall finds it as soon as it may exist.
+void OutputFile::givenname(const std::string& fresh) {
+    std::lock_guard<std::mutex> hold(lock);
+    named.insert(this);
+    name = fresh;
+}
+
+void OutputFile::dropname() {
     std::lock_guard<std::mutex> hold(lock);
     named.erase(this);
     name.clear();
+}
+
+// An unnamed file with nothing to keep takes the output's name itself where there is none: a
+// complete file, so no name of its own and no rename are needed.
+OutputFile::Commit OutputFile::commit(const FileInfo* original, bool durable,
+                                      std::error_code& error) {
+    if (name.empty()) {
+        if (original == nullptr) {
+            if (namefile(*dir, file.get(), target, durable, error)) {
+                return Commit::done;
+            }
+            if (error != std::errc::file_exists) {
+                return Commit::failed;
+            }
+        }
+        if (!givename(error)) {
+            return Commit::failed;
+        }
+    }
+    FileInfo now;
+    if (original != nullptr && !(fileinfo(*dir, target, now) && now.unchanged(*original))) {
+        return Commit::changed;
+    }
+    if (!renamefile(*dir, name, target, durable, error)) {
+        return Commit::failed;
+    }
+    dropname();
     return Commit::done;
 }
 
+// Waits for the names being made, then removes every listed one; the lock is kept until the
+// process ends, so nothing is listed or dropped meanwhile.
 void OutputFile::removeall() {
-    lock.lock(); // held until the process ends: nothing new is named meanwhile
-    stopped = true;
+    stopped.store(true);
+    while (naming.load() != 0) {
+        std::this_thread::yield();
+    }
+    lock.lock();
     for (const OutputFile* file : named) {
-        removefile(file->dir, file->name);
+        removefile(*file->dir, file->name);
     }
     named.clear();
 }

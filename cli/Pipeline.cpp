@@ -184,7 +184,9 @@ Outcome handle(const Job& job, const Policy& policy,
         return finished(job.skip ? Status::skipped : Status::failed, job.problem);
     }
     // Named: refused (a walk skips it). A stream named as INPUT was read into its copy.
-    if (std::string special = job.copy == nofile ? specialfile(job.input) : ""; !special.empty()) {
+    if (std::string special =
+            job.walked || job.copy != nofile ? std::string() : specialfile(job.input);
+        !special.empty()) {
         return finished(Status::failed, special);
     }
     std::error_code error;
@@ -257,11 +259,8 @@ Outcome writefile(const Job& job, const Policy& policy, WaveSource& source, cons
             replaced.file = source.handle();
             replaced.info = read;
         }
-        fs::path folder = topath(target).parent_path();
         temp.emplace();
-        if ((policy.replace == Replace::any && !folder.empty() &&
-             !fs::is_directory(folder, error) && !fs::create_directories(folder, error)) ||
-            !temp->create(target, replaced.kept, error)) {
+        if (!temp->create(target, replaced.kept, policy.replace == Replace::any, error)) {
             failure = say(Message::cannotcreatetemp, {quotedname(job.output), errortext(error)});
         } else if (replaced.kept && !keepowner(replaced.info, temp->handle(), error)) {
             failure =
@@ -277,7 +276,8 @@ Outcome writefile(const Job& job, const Policy& policy, WaveSource& source, cons
     if (outcome.result.ok() && failure.empty()) {
         if (temp) {
             WaveWriter().write(outcome.result, source, temp->handle());
-            if (outcome.result.ok() && !settlefile(temp->handle(), error)) {
+            if (outcome.result.ok() && temp->folder().latefailures() &&
+                !settlefile(temp->handle(), error)) {
                 outcome.result.fail(codes::outclosefailed,
                                     static_cast<std::uint32_t>(error.value()));
             }

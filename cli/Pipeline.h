@@ -19,6 +19,7 @@ struct Job {
     std::string problem;      // set by the planner: the job does not run and reports this
     bool skip = false;        // with problem: reported as skipped, not as failed
     std::uint64_t size = 0;   // input size, for the progress display
+    bool walked = false;      // found by a walk, which saw what kind of file it is
     FileHandle copy = nofile; // a stream's bytes (StreamCopy.h): read instead of the name
 };
 

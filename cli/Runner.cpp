@@ -21,13 +21,13 @@ unsigned workercount(unsigned requested, std::size_t jobs) {
         {wanted, maxworkers, std::max<std::size_t>(jobs, 1), std::max<std::size_t>(fit, 1)}));
 }
 
+// The calling thread is one of the workers. Whoever finishes the job next in order hands it
+// over, and every finished one after it; the others go on working: nobody waits for anybody
+// but for descriptors.
 void runjobs(const std::vector<Job>& jobs, unsigned workers,
              const std::function<Outcome(const Job&)>& work,
              const std::function<void(const Job&, const Outcome&)>& done) {
-    std::vector<std::optional<Outcome>> outcomes(jobs.size());
     std::mutex lock;
-    std::condition_variable finished;
-    std::atomic<std::size_t> next{0};
     std::condition_variable released;
     std::size_t busy = 0;    // workers inside a job: they may hold descriptors
     std::uint64_t freed = 0; // jobs ended otherwise than for lack of descriptors
@@ -60,36 +60,45 @@ void runjobs(const std::vector<Job>& jobs, unsigned workers,
             }
         }
     };
-    auto worker = [&] {
-        for (std::size_t index; (index = next.fetch_add(1)) < jobs.size();) {
-            Outcome outcome = run(jobs[index]);
-            std::lock_guard<std::mutex> hold(lock);
-            outcomes[index] = std::move(outcome);
-            finished.notify_one();
-        }
-    };
-    std::vector<std::thread> pool;
-    try {
-        while (pool.size() < workers && workers > 1) {
-            pool.emplace_back(worker);
-        }
-    } catch (const std::system_error&) {
-        // Fewer workers than asked: those that started take every job.
-    }
-    if (pool.empty()) {
+    if (workers <= 1) {
         for (const Job& job : jobs) {
             done(job, run(job));
         }
         return;
     }
-    for (std::size_t reported = 0; reported < jobs.size(); ++reported) {
-        std::unique_lock<std::mutex> hold(lock);
-        finished.wait(hold, [&] { return outcomes[reported].has_value(); });
-        Outcome outcome = std::move(*outcomes[reported]);
-        outcomes[reported].reset();
-        hold.unlock();
-        done(jobs[reported], outcome);
+    std::vector<std::optional<Outcome>> outcomes(jobs.size());
+    std::size_t reported = 0; // the next to hand over; with handing, under the lock
+    bool handing = false;     // a thread is handing outcomes over
+    std::atomic<std::size_t> next{0};
+    auto worker = [&] {
+        for (std::size_t index; (index = next.fetch_add(1)) < jobs.size();) {
+            Outcome outcome = run(jobs[index]);
+            std::unique_lock<std::mutex> hold(lock);
+            outcomes[index] = std::move(outcome);
+            if (handing) {
+                continue; // that thread finds this one once it is next
+            }
+            handing = true;
+            while (reported < jobs.size() && outcomes[reported].has_value()) {
+                const std::size_t at = reported++;
+                Outcome ready = std::move(*outcomes[at]);
+                outcomes[at].reset();
+                hold.unlock();
+                done(jobs[at], ready);
+                hold.lock();
+            }
+            handing = false;
+        }
+    };
+    std::vector<std::thread> pool;
+    try {
+        while (pool.size() + 1 < workers) {
+            pool.emplace_back(worker);
+        }
+    } catch (const std::system_error&) {
+        // Fewer workers than asked: those that started and the calling thread take every job.
     }
+    worker();
     for (std::thread& thread : pool) {
         thread.join();
     }

@@ -1,8 +1,9 @@
-// Runs the jobs on worker threads and hands each outcome over in job order, as soon as every
-// earlier job has finished. A thread that cannot be created means fewer workers; with none at
-// all the calling thread does the work. A job that failed for lack of file descriptors (having
-// written nothing) runs again once another worker's job has ended and given its own back; while
-// no other worker holds any, it fails as it is, so a run never waits forever.
+// Runs the jobs on worker threads, the calling thread among them, and hands each outcome over
+// in job order, as soon as every earlier job has finished, on whichever worker finished the last
+// of them. A thread that cannot be created means fewer workers; with none at all the calling
+// thread does the work. A job that failed for lack of file descriptors (having written nothing)
+// runs again once another worker's job has ended and given its own back; while no other worker
+// holds any, it fails as it is, so a run never waits forever.
 #ifndef SONORM_CLI_RUNNER_H
 #define SONORM_CLI_RUNNER_H
 
@@ -13,7 +14,8 @@
 
 constexpr unsigned maxworkers = 64;
 // Descriptors one worker may hold at once, counted generously (input, output, temporary file,
-// a backup's two, a folder), and those kept for the rest of the process.
+// a backup's two, the folder it keeps and the one it opens next), and those kept for the rest
+// of the process.
 constexpr std::size_t workerdescriptors = 8;
 constexpr std::size_t spareddescriptors = 8;
 

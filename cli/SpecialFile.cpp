@@ -3,9 +3,10 @@
 #include "FileSystem.h"
 #include "Messages.h"
 
-std::string specialfile(const std::string& name) {
-    std::error_code error;
-    switch (fs::status(topath(name), error).type()) {
+namespace {
+
+std::string notread(fs::file_type type) {
+    switch (type) {
     case fs::file_type::fifo:
         return say(Message::notregular, {say(Message::kindfifo)});
     case fs::file_type::socket:
@@ -16,6 +17,22 @@ std::string specialfile(const std::string& name) {
     default:
         return std::string();
     }
+}
+
+} // namespace
+
+std::string specialfile(const std::string& name) {
+    std::error_code error;
+    return notread(fs::status(topath(name), error).type());
+}
+
+std::string specialfile(const fs::directory_entry& entry) {
+    std::error_code error;
+    return notread(entry.is_fifo(error)             ? fs::file_type::fifo
+                   : entry.is_socket(error)         ? fs::file_type::socket
+                   : entry.is_block_file(error)     ? fs::file_type::block
+                   : entry.is_character_file(error) ? fs::file_type::character
+                                                    : fs::file_type::regular);
 }
 
 bool streamfile(const std::string& name) {

@@ -7,11 +7,16 @@
 #ifndef SONORM_CLI_SPECIALFILE_H
 #define SONORM_CLI_SPECIALFILE_H
 
+#include "FileSystem.h"
+
 #include <string>
 
 // Why name is not read when it reaches (links followed) a FIFO, a socket or a device; empty
 // for a regular file, a folder, or a name that cannot be examined (its open reports that).
 std::string specialfile(const std::string& name);
+// The same for an entry of a folder listing that is no symbolic link, from the kind the
+// listing gave (no further system call where it gave one).
+std::string specialfile(const fs::directory_entry& entry);
 // Whether name reaches a FIFO or a character device.
 bool streamfile(const std::string& name);
 

@@ -9,13 +9,17 @@ using namespace wave;
 
 namespace {
 
+// Formatted only where a byte needs it: every chunk header of every file passes here.
 std::string printableid(const std::uint8_t* id) {
     std::string out;
     for (std::size_t i = 0; i < idsize; ++i) {
+        if (id[i] >= firstprintable && id[i] <= lastprintable && id[i] != '\\') {
+            out += static_cast<char>(id[i]);
+            continue;
+        }
         char hex[5];
         std::snprintf(hex, sizeof hex, "\\x%02X", id[i]);
-        bool plain = id[i] >= firstprintable && id[i] <= lastprintable && id[i] != '\\';
-        out += plain ? std::string(1, static_cast<char>(id[i])) : std::string(hex);
+        out += hex;
     }
     return out;
 }

@@ -40,7 +40,7 @@ public:
     std::uint32_t frame = 0;          // channels × bits / 8
     std::uint16_t blockalign = 0;     // as the file declares them, copied as they are
     std::uint32_t bytespersecond = 0; // even where channels, bits and rate disagree
-    std::uint32_t samples = 0; // the frames the output holds: data bytes / frame
+    std::uint32_t samples = 0;        // the frames the output holds: data bytes / frame
     std::uint32_t datasize = 0;
     std::uint64_t datastart = 0;
     std::uint64_t filesize = 0;

@@ -217,6 +217,20 @@ TEST_F(Contract, BatchGoesOnAfterFailuresAndNeverReplacesAFile) {
     EXPECT_EQ(dir.list("tree/o"), Lines{"sub"});
 }
 
+// Workers that make the same new output folders at once all convert their files.
+TEST_F(Contract, WorkersMakeNewFoldersTogether) {
+    dir.folder("tree");
+    for (int i = 0; i < 100; ++i) {
+        dir.folder("tree/" + std::to_string(i));
+        for (const char* name : {"a.wav", "b.wav"}) {
+            dir.write("tree/" + std::to_string(i) + "/" + name, good);
+        }
+    }
+    EXPECT_EQ(runtool({"-q", "-r", "-j", "4", "-o", dir.path("made"), dir.path("tree")}),
+              (ProcessResult{0, "", ""}));
+    EXPECT_EQ(readfile(dir.path("made/99/b.wav")), canonical(d));
+}
+
 // Each file counts once in every mode, also when the list (lines, CR LF, or NUL-separated) names
 // it again. In place keeps times and backups, leaves canonical and failing files, and never
 // replaces a file with a backup.

@@ -143,8 +143,16 @@ std::string oldname(int pid) {
     return name;
 }
 
-// Whether process pid holds a file lock, as it does on each output from its making on.
-bool writing(pid_t pid) {
+// Whether process pid is writing an output into folder: it holds an unnamed file there (shown
+// as "#" and its number) or a file lock, as it does on a named one from its making on.
+bool writing(pid_t pid, const std::string& folder) {
+    std::error_code error;
+    for (fs::directory_iterator it("/proc/" + std::to_string(pid) + "/fd", error), end;
+         !error && it != end; it.increment(error)) {
+        if (fs::read_symlink(it->path(), error).string().rfind(folder + "/#", 0) == 0) {
+            return true;
+        }
+    }
     std::ifstream locks("/proc/locks");
     const std::string held = " FLOCK  ADVISORY  WRITE " + std::to_string(pid) + " ";
     for (std::string line; std::getline(locks, line);) {
@@ -268,7 +276,7 @@ TEST(Faults, RunsUnderFaults) {
             if (fault == 0 || fault == SIGPIPE) {
                 return;
             }
-            while (!writing(pid) && waitpid(pid, nullptr, WNOHANG) == 0) {
+            while (!writing(pid, out) && waitpid(pid, nullptr, WNOHANG) == 0) {
                 std::this_thread::sleep_for(std::chrono::milliseconds(1));
             }
             const bool stop = fault == SIGSTOP || fault == SIGCONT;
